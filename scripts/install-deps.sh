@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the game, its tests and its tools need, and only those missing.
+# Safe to run again and again; uses sudo when not root.
+set -euo pipefail
+
+packages=(
+    # build
+    cmake g++ make pkg-config
+    # the game's libraries
+    freeglut3-dev libglu1-mesa-dev libgl-dev libpng-dev
+    # unit tests
+    libgtest-dev
+    # real rendering without a screen: X server, Mesa's software renderer, input and capture tools
+    xvfb xauth libgl1-mesa-dri xdotool x11-utils imagemagick apitrace
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+        echo "install-deps: need root or sudo to install: ${missing[*]}" >&2
+        exit 1
+    fi
+    sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,3 @@
+#include "shell/Shell.h"
+
+int main(int argc, char** argv) { return runGame(argc, argv); }
