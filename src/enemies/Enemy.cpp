@@ -15,8 +15,7 @@ constexpr float kHiddenBeyond = 100.0f; // burst radius past which nothing is dr
 constexpr float kTexCoordScale = 5.0f;  // green orbs repeat their pattern across the sphere
 } // namespace
 
-Enemy::Enemy(EnemySpawner& owner, float x, float y, float z)
-    : position_{x, y, z}, owner_(owner) {}
+Enemy::Enemy(EnemySpawner& owner, float x, float y, float z) : position_{x, y, z}, owner_(owner) {}
 
 void Enemy::drawOrb(const Look& look) {
     // Grown before the hit test, so the draw that finds a hit already shows the wedges apart.

@@ -9,7 +9,7 @@
 #include <cmath>
 
 namespace {
-constexpr double kStartThreshold = 0.99;     // a spawn needs a draw above this share at frame 0
+constexpr double kStartThreshold = 0.99;      // a spawn needs a draw above this share at frame 0
 constexpr double kThresholdPerFrame = 0.0001; // ... which falls every frame, to none at 9900
 constexpr double kTwoPi = 2 * 3.1415;
 constexpr float kShotCircleRadius = 2.1f;
@@ -46,8 +46,8 @@ void EnemySpawner::update() {
     }
 
     // The order of these two draws is part of the game's course.
-    const auto angle =
-        static_cast<float>(static_cast<double>(RandomSource::draw()) / RandomSource::kRange * kTwoPi);
+    const auto angle = static_cast<float>(static_cast<double>(RandomSource::draw()) /
+                                          RandomSource::kRange * kTwoPi);
     const bool green = RandomSource::draw() < RandomSource::kRange / 2;
 
     const float x = std::sin(angle) * kShotCircleRadius;

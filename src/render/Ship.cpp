@@ -10,8 +10,8 @@ float lastSpinAngle = 0.0f;
 
 namespace {
 
-constexpr float kShipHeight = -1.1f; // eye units: straight below the axis at the shot radius
-constexpr float kShipDepth = -1.5f;  // eye units in front of the viewer
+constexpr float kShipHeight = -1.1f;  // eye units: straight below the axis at the shot radius
+constexpr float kShipDepth = -1.5f;   // eye units in front of the viewer
 constexpr float kModelScale = 0.005f; // model units to eye units
 constexpr float kBankDegrees = 5.0f;
 
@@ -28,6 +28,7 @@ constexpr int kSphereStacks = 10;
 void drawPiece(const ShipModel::Piece& piece) {
     glColor3f(piece.colour.x, piece.colour.y, piece.colour.z);
     glBegin(GL_TRIANGLES);
+    {
         for (const ShipModel::Triangle& triangle : ShipModel::triangles) {
             const ShipModel::Vec3& normal = piece.normals[triangle.normal];
             for (int index : triangle.vertices) {
@@ -36,6 +37,7 @@ void drawPiece(const ShipModel::Piece& piece) {
                 glVertex3f(vertex.x, vertex.y, vertex.z);
             }
         }
+    }
     glEnd();
 }
 
@@ -45,22 +47,27 @@ void drawPiece(const ShipModel::Piece& piece) {
 // saturates: that is what gives the ship its flat, bright shading.
 void Ship::draw() const {
     glPushMatrix();
+    {
         glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, kShininess);
         glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, kSpecular);
         for (const ShipModel::Piece& piece : ShipModel::pieces) {
             drawPiece(piece);
         }
         glDisable(GL_TEXTURE_2D);
+    }
     glPopMatrix();
     glPushMatrix();
+    {
         glColor3f(0.8f, 0.4f, 0.4f);
         glTranslatef(0.0f, kSphereY, kSphereZ);
         glutSolidSphere(kSphereRadius, kSphereSlices, kSphereStacks);
+    }
     glPopMatrix();
 }
 
 void shipPass(const Ship& ship) {
     glPushMatrix();
+    {
         glTranslatef(0.0f, kShipHeight, kShipDepth);
         glScalef(kModelScale, kModelScale, kModelScale);
         glRotatef(180.0f, 0.0f, 1.0f, 0.0f); // nose down the tunnel
@@ -72,5 +79,6 @@ void shipPass(const Ship& ship) {
         }
         lastSpinAngle = spinAngle;
         ship.draw();
+    }
     glPopMatrix();
 }

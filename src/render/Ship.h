@@ -9,6 +9,6 @@ public:
     void draw() const;
 };
 
-// Places the ship in front of the eye, banks it if the world turned since the last pass, and draws it.
-// Expects the model-view matrix at the identity and leaves it there.
+// Places the ship in front of the eye, banks it if the world turned since the last pass, and draws
+// it. Expects the model-view matrix at the identity and leaves it there.
 void shipPass(const Ship& ship);

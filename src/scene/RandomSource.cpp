@@ -8,4 +8,6 @@ int RandomSource::draw() {
     return static_cast<int>((seed >> 16) & 32767u);
 }
 
-void RandomSource::reset(std::uint32_t startSeed) { seed = startSeed; }
+void RandomSource::reset(std::uint32_t startSeed) {
+    seed = startSeed;
+}

@@ -5,9 +5,9 @@
 class Drawable;
 
 struct SceneNode {
-    SceneNode* next = nullptr;     // not owned; null at the tail
-    SceneNode* prev = nullptr;     // not owned; null at the head
-    Drawable* drawable = nullptr;  // not owned, never null
+    SceneNode* next = nullptr;    // not owned; null at the tail
+    SceneNode* prev = nullptr;    // not owned; null at the head
+    Drawable* drawable = nullptr; // not owned, never null
     std::int32_t id = 0;
 };
 
@@ -40,6 +40,6 @@ public:
 private:
     SceneNode* head_ = nullptr; // owned, with every node after it
     SceneNode* tail_ = nullptr;
-    std::int32_t nextId_ = 0;   // ids issued so far
+    std::int32_t nextId_ = 0; // ids issued so far
     float scrollZ_ = 0.0f;
 };

@@ -12,7 +12,7 @@
 
 namespace {
 constexpr float kSpinDegreesPerFrame = 7.0f;
-constexpr float kSceneLift = 1.0f; // the tunnel's axis sits this far above the eye
+constexpr float kSceneLift = 1.0f;      // the tunnel's axis sits this far above the eye
 constexpr double kFieldOfViewY = 100.0; // degrees
 constexpr double kNearPlane = 1.0;
 constexpr double kFarPlane = 20.0;

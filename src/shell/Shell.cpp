@@ -9,13 +9,27 @@ namespace {
 
 Game* liveGame = nullptr; // not owned; set before the main loop starts
 
-void onDisplay() { liveGame->frame(); }
-void onIdle() { liveGame->frame(); }
-void onReshape(int width, int height) { Game::reshape(width, height); }
-void onKeyboard(unsigned char key, int, int) { liveGame->keyboard(key); }
-void onSpecial(int key, int, int) { Game::special(key); }
-void onMouse(int button, int state, int x, int) { liveGame->mouse(button, state, x); }
-void onMotion(int x, int) { Game::motion(x); }
+void onDisplay() {
+    liveGame->frame();
+}
+void onIdle() {
+    liveGame->frame();
+}
+void onReshape(int width, int height) {
+    Game::reshape(width, height);
+}
+void onKeyboard(unsigned char key, int, int) {
+    liveGame->keyboard(key);
+}
+void onSpecial(int key, int, int) {
+    Game::special(key);
+}
+void onMouse(int button, int state, int x, int) {
+    liveGame->mouse(button, state, x);
+}
+void onMotion(int x, int) {
+    Game::motion(x);
+}
 
 } // namespace
 

@@ -1,3 +1,5 @@
 #include "shell/Shell.h"
 
-int main(int argc, char** argv) { return runGame(argc, argv); }
+int main(int argc, char** argv) {
+    return runGame(argc, argv);
+}

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr float kSpeed = 0.6f;     // units per frame away from the viewer, before the scroll
+constexpr float kSpeed = 0.6f;      // units per frame away from the viewer, before the scroll
 constexpr float kMaxTravel = 30.0f; // a shot that has flown further is retired
 constexpr double kHitWindowDegrees = 7.0;
 constexpr float kHitWindowDepth = 2.0f;
@@ -79,7 +79,9 @@ double normalizeDegrees(double degrees) {
     return degrees;
 }
 
-ShotController::ShotController(SceneList& scene) : scene_(scene) { shotIds_.fill(-1); }
+ShotController::ShotController(SceneList& scene) : scene_(scene) {
+    shotIds_.fill(-1);
+}
 
 ShotController::~ShotController() {
     for (int slot = 0; slot < kSlots; ++slot) {

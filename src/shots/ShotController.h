@@ -33,7 +33,7 @@ public:
 
 private:
     std::array<std::unique_ptr<Shot>, kSlots> shots_; // owned; null when empty
-    std::array<std::int32_t, kSlots> shotIds_;         // a slot emptied keeps its last id
+    std::array<std::int32_t, kSlots> shotIds_;        // a slot emptied keeps its last id
     std::int32_t lastSlot_ = 0;
     SceneList& scene_;
 };

@@ -15,7 +15,9 @@ constexpr float kJitter = 0.5f;       // largest offset of a point from the circ
 constexpr float kColourLift = 0.2f;   // green and blue sit this far above red, up to 1
 constexpr int kClosingPoint = Tunnel::kRingPoints - 1;
 
-float unitDraw() { return static_cast<float>(RandomSource::draw()) / RandomSource::kRange; }
+float unitDraw() {
+    return static_cast<float>(RandomSource::draw()) / RandomSource::kRange;
+}
 } // namespace
 
 Tunnel::Tunnel(SceneList& scene) : scene_(scene) {

@@ -9,7 +9,8 @@
 class SceneList;
 
 // Builds the tunnel band by band: every fifth update a new jittered ring one unit further along -z,
-// joined to the previous ring by a TunnelSegment, while the band made 23 updates earlier is dropped.
+// joined to the previous ring by a TunnelSegment, while the band made 23 updates earlier is
+// dropped.
 class Tunnel {
 public:
     static constexpr int kRingPoints = 21; // the last point repeats the first to close the tube

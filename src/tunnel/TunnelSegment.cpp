@@ -17,13 +17,15 @@ void TunnelSegment::draw() {
         glEnable(GL_TEXTURE_2D);
     }
     glBegin(GL_TRIANGLE_STRIP);
+    {
         for (int i = 0; i < kVertexCount; ++i) {
             glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, kBandSpecular);
             glColor3f(colours.red[i], colours.green[i], colours.blue[i]);
             glVertex3f(vertices.x[i], vertices.y[i], vertices.z[i]);
-            // Given after its vertex, so it textures the next one: the walls are mapped by world x, y.
+            // Given after its vertex, so it textures the next one: walls are mapped by world x, y.
             glTexCoord2f(vertices.x[i], vertices.y[i]);
         }
+    }
     glEnd();
     glDisable(GL_TEXTURE_2D);
 }
