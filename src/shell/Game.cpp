@@ -3,6 +3,7 @@
 #include "render/RenderState.h"
 #include "scene/Wrapping.h"
 #include "shell/GameState.h"
+#include "shell/InputEvent.h"
 
 #include <GL/freeglut.h>
 #include <GL/gl.h>
@@ -112,4 +113,21 @@ void Game::motion(int x) {
     const std::int64_t delta = static_cast<std::int64_t>(x) - lastMouseX;
     lastMouseX = x;
     spinAngle = spinAngle - static_cast<float>(delta);
+}
+
+void Game::handle(const InputEvent& event) {
+    switch (event.kind) {
+    case InputEvent::Kind::Key:
+        keyboard(static_cast<unsigned char>(event.code));
+        break;
+    case InputEvent::Kind::Special:
+        special(event.code);
+        break;
+    case InputEvent::Kind::Mouse:
+        mouse(event.code, event.state, event.x);
+        break;
+    case InputEvent::Kind::Motion:
+        motion(event.x);
+        break;
+    }
 }

@@ -8,6 +8,8 @@
 
 // The world and the frame routine that drives it. Members are created in declaration order, which
 // is the order the game needs (the scene first, the spawner after the shots it hands on).
+struct InputEvent;
+
 class Game {
 public:
     static constexpr int kWindowWidth = 640;
@@ -29,6 +31,9 @@ public:
     static void special(int key);
     void mouse(int button, int state, int x);
     static void motion(int x);
+
+    // Routes a recorded or scripted input to the handler the live game uses for it.
+    void handle(const InputEvent& event);
 
     SceneList& scene() { return scene_; }
     Tunnel& tunnel() { return tunnel_; }

@@ -1,13 +1,31 @@
 #include "shell/Shell.h"
 
 #include "render/RenderState.h"
+#include "scene/Wrapping.h"
 #include "shell/Game.h"
+#include "shell/GameState.h"
+#include "shell/InputEvent.h"
+#include "shell/InputRecorder.h"
 
 #include <GL/freeglut.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
 namespace {
 
-Game* liveGame = nullptr; // not owned; set before the main loop starts
+Game* liveGame = nullptr;          // not owned; set before the main loop starts
+InputRecorder* recorder = nullptr; // not owned; null unless the player asked for a recording
+
+// Every input passes here, stamped with the frame it comes before, so a recording replays exactly.
+void dispatch(InputEvent event) {
+    event.frame = wrappingIncrement(frameCount);
+    if (recorder != nullptr) {
+        recorder->record(event);
+    }
+    liveGame->handle(event);
+}
 
 void onDisplay() {
     liveGame->frame();
@@ -18,17 +36,21 @@ void onIdle() {
 void onReshape(int width, int height) {
     Game::reshape(width, height);
 }
-void onKeyboard(unsigned char key, int, int) {
-    liveGame->keyboard(key);
+
+void onKeyboard(unsigned char key, int x, int y) {
+    dispatch({0, InputEvent::Kind::Key, key, 0, x, y});
 }
-void onSpecial(int key, int, int) {
-    Game::special(key);
+
+void onSpecial(int key, int x, int y) {
+    dispatch({0, InputEvent::Kind::Special, key, 0, x, y});
 }
-void onMouse(int button, int state, int x, int) {
-    liveGame->mouse(button, state, x);
+
+void onMouse(int button, int state, int x, int y) {
+    dispatch({0, InputEvent::Kind::Mouse, button, state, x, y});
 }
-void onMotion(int x, int) {
-    Game::motion(x);
+
+void onMotion(int x, int y) {
+    dispatch({0, InputEvent::Kind::Motion, 0, 0, x, y});
 }
 
 } // namespace
@@ -55,8 +77,20 @@ void registerCallbacks(Game& game) {
 }
 
 int runGame(int argc, char** argv) {
-    // Lives until the process ends; exit() releases it.
+    // Both live until the process ends; exit() releases them.
     static Game game;
+    static InputRecorder inputRecorder;
+
+    if (const char* path = std::getenv("SPINTUNNEL_RECORD"); path != nullptr && *path != '\0') {
+        std::string error;
+        if (inputRecorder.open(path, error)) {
+            recorder = &inputRecorder;
+        } else {
+            // Not worth refusing to play over: say so and play unrecorded.
+            std::fprintf(stderr, "spintunnel: %s\n", error.c_str());
+        }
+    }
+
     openWindow(&argc, argv);
     initRenderState();
     registerCallbacks(game);

@@ -1,0 +1,232 @@
+// spintunnel-capture: runs the real game in a real window for an exact number of frames, feeds it
+// scripted input at exact frames, and writes chosen frames as PNG pictures. Everything the game
+// does goes through its own start-up, handlers and frame routine.
+
+#include "PngWriter.h"
+
+#include "render/RenderState.h"
+#include "shell/Game.h"
+#include "shell/GameState.h"
+#include "shell/InputScript.h"
+#include "shell/Shell.h"
+
+#include <GL/freeglut.h>
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int kUsageStatus = 2;
+constexpr int kGlErrorStatus = 3;
+constexpr auto kWindowWait = std::chrono::seconds(10);
+
+struct Options {
+    std::int32_t frames = 0;
+    std::string inputPath;
+    std::map<std::int32_t, std::string> shots; // frame -> PNG path
+    bool stats = false;
+    bool checkGlErrors = false;
+};
+
+const char* const kUsage =
+    "usage: spintunnel-capture --frames N [--input FILE] [--shot FRAME:PATH.png]... [--stats] "
+    "[--check-gl-errors]";
+
+void fail(const std::string& message) {
+    std::fprintf(stderr, "spintunnel-capture: %s\n", message.c_str());
+}
+
+bool parseFrame(std::string_view text, std::int32_t& frame) {
+    const char* end = text.data() + text.size();
+    const auto [rest, error] = std::from_chars(text.data(), end, frame);
+    return error == std::errc() && rest == end && frame >= 1;
+}
+
+bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view option = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (option == "--frames" && hasValue) {
+            if (!parseFrame(argv[++i], options.frames)) {
+                error =
+                    "--frames takes a whole number from 1 up, not '" + std::string(argv[i]) + "'";
+                return false;
+            }
+        } else if (option == "--input" && hasValue) {
+            options.inputPath = argv[++i];
+        } else if (option == "--shot" && hasValue) {
+            const std::string_view value = argv[++i];
+            const std::size_t colon = value.find(':');
+            std::int32_t frame = 0;
+            if (colon == std::string_view::npos || colon + 1 == value.size() ||
+                !parseFrame(value.substr(0, colon), frame)) {
+                error = "--shot takes FRAME:PATH.png, not '" + std::string(value) + "'";
+                return false;
+            }
+            options.shots[frame] = std::string(value.substr(colon + 1));
+        } else if (option == "--stats") {
+            options.stats = true;
+        } else if (option == "--check-gl-errors") {
+            options.checkGlErrors = true;
+        } else {
+            error = "unknown or incomplete option '" + std::string(option) + "'\n" + kUsage;
+            return false;
+        }
+    }
+    if (options.frames < 1) {
+        error = std::string("--frames is required\n") + kUsage;
+        return false;
+    }
+    for (const auto& [frame, path] : options.shots) {
+        if (frame > options.frames) {
+            error = "--shot frame " + std::to_string(frame) + " is past the last frame";
+            return false;
+        }
+    }
+    return true;
+}
+
+// Refuses up front an output that could never be written, so a long run does not fail at its end.
+bool checkWritable(const std::string& path, std::string& error) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    if (::access(folder.c_str(), W_OK) != 0) {
+        error = "cannot write " + path + ": folder missing or not writable";
+        return false;
+    }
+    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) {
+        error = "cannot write " + path + ": not writable";
+        return false;
+    }
+    return true;
+}
+
+bool windowReady = false;
+void onCaptureDisplay() {} // frames are drawn by the capture loop, never by redisplay requests
+void onCaptureReshape(int width, int height) {
+    Game::reshape(width, height);
+    windowReady = true;
+}
+
+RgbImage readFrame() {
+    RgbImage image;
+    image.width = glutGet(GLUT_WINDOW_WIDTH);
+    image.height = glutGet(GLUT_WINDOW_HEIGHT);
+    const auto pixelCount = static_cast<std::size_t>(image.width) * image.height;
+    // RGBA rows are always 4-byte aligned, so the default pack alignment can stay untouched.
+    std::vector<std::uint8_t> rgba(pixelCount * 4);
+    glReadPixels(0, 0, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    image.pixels.resize(pixelCount * 3);
+    for (int row = 0; row < image.height; ++row) {
+        // GL's first row is the bottom one; PNG's is the top.
+        const std::uint8_t* from = rgba.data() + static_cast<std::size_t>(row) * image.width * 4;
+        std::uint8_t* to = image.pixels.data() +
+                           static_cast<std::size_t>(image.height - 1 - row) * image.width * 3;
+        for (int column = 0; column < image.width; ++column) {
+            std::copy_n(from + column * 4, 3, to + column * 3);
+        }
+    }
+    return image;
+}
+
+void printStats(std::vector<double> milliseconds) {
+    double total = 0;
+    for (double ms : milliseconds) {
+        total += ms;
+    }
+    std::sort(milliseconds.begin(), milliseconds.end());
+    const auto at = [&](double share) {
+        const auto index =
+            static_cast<std::size_t>(share * static_cast<double>(milliseconds.size() - 1) + 0.5);
+        return milliseconds[index];
+    };
+    std::printf("frames %zu\nmedian_ms %.3f\np99_ms %.3f\nfps %.1f\n", milliseconds.size(), at(0.5),
+                at(0.99), 1000.0 * static_cast<double>(milliseconds.size()) / total);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    std::string error;
+    if (!parseOptions(argc, argv, options, error)) {
+        fail(error);
+        return kUsageStatus;
+    }
+    InputScript script;
+    if (!options.inputPath.empty() && !script.load(options.inputPath, error)) {
+        fail(error);
+        return kUsageStatus;
+    }
+    for (const auto& [frame, path] : options.shots) {
+        if (!checkWritable(path, error)) {
+            fail(error);
+            return kUsageStatus;
+        }
+    }
+
+    static Game game;
+    int glutArgc = 1;
+    char title[] = "spintunnel";
+    char* glutArgv[] = {title, nullptr};
+    openWindow(&glutArgc, glutArgv);
+    initRenderState();
+    glutDisplayFunc(onCaptureDisplay);
+    glutReshapeFunc(onCaptureReshape);
+
+    // The first reshape tells us the window is up and the projection set, as in the live game.
+    const auto deadline = std::chrono::steady_clock::now() + kWindowWait;
+    while (!windowReady && std::chrono::steady_clock::now() < deadline) {
+        glutMainLoopEvent();
+    }
+    if (!windowReady) {
+        Game::reshape(Game::kWindowWidth, Game::kWindowHeight);
+    }
+
+    std::vector<double> frameMilliseconds;
+    frameMilliseconds.reserve(static_cast<std::size_t>(options.frames));
+    long glErrors = 0;
+    for (std::int32_t frame = 1; frame <= options.frames; ++frame) {
+        script.applyBefore(frame, game);
+        // Timed: the game's step and the swap, not the read-back and PNG writing of a shot.
+        const auto start = std::chrono::steady_clock::now();
+        game.drawFrame();
+        auto drawn = std::chrono::steady_clock::now() - start;
+        const auto shot = options.shots.find(frame);
+        if (shot != options.shots.end() && !writePng(readFrame(), shot->second, error)) {
+            fail(error);
+            return 1;
+        }
+        const auto swapStart = std::chrono::steady_clock::now();
+        glutSwapBuffers();
+        drawn += std::chrono::steady_clock::now() - swapStart;
+        frameMilliseconds.push_back(std::chrono::duration<double, std::milli>(drawn).count());
+        if (options.checkGlErrors) {
+            for (GLenum code = glGetError(); code != GL_NO_ERROR; code = glGetError()) {
+                if (glErrors < 10) {
+                    std::fprintf(stderr, "spintunnel-capture: frame %d: GL error 0x%04x\n", frame,
+                                 code);
+                }
+                ++glErrors;
+            }
+        }
+        glutMainLoopEvent(); // keep the window's event queue drained
+    }
+    if (options.stats) {
+        printStats(frameMilliseconds);
+    }
+    if (glErrors > 0) {
+        fail(std::to_string(glErrors) + " GL errors");
+        return kGlErrorStatus;
+    }
+    return 0;
+}
