@@ -1,10 +1,11 @@
 #include "scene/SceneList.h"
 
 #include "scene/Drawable.h"
-#include "scene/Wrapping.h"
 #include "shell/GameState.h"
 
 #include <GL/gl.h>
+
+#include <limits>
 
 namespace {
 constexpr float kScrollPerFrame = 0.2f; // units towards the viewer per frame
@@ -20,7 +21,10 @@ SceneList::~SceneList() {
 }
 
 std::int32_t SceneList::add(Drawable* drawable) {
-    nextId_ = wrappingIncrement(nextId_);
+    // Owners ignore negative ids, so an id that ran past the largest positive value would leave its
+    // object in the scene after the object is gone. Start again from 1 instead: by then every id
+    // still in use is billions of ids younger.
+    nextId_ = nextId_ == std::numeric_limits<std::int32_t>::max() ? 1 : nextId_ + 1;
     auto* node = new SceneNode{nullptr, nullptr, drawable, nextId_};
     if (head_ == nullptr) {
         head_ = node;
@@ -33,8 +37,8 @@ std::int32_t SceneList::add(Drawable* drawable) {
     return nextId_;
 }
 
-SceneNode* SceneList::find(std::int32_t id, SceneNode* from) const {
-    for (SceneNode* node = from; node != nullptr; node = node->next) {
+const SceneNode* SceneList::find(std::int32_t id, const SceneNode* from) const {
+    for (const SceneNode* node = from; node != nullptr; node = node->next) {
         if (node->id == id) {
             return node;
         }
@@ -46,7 +50,8 @@ void SceneList::remove(std::int32_t id) {
     if (id < 0 || head_ == nullptr) {
         return;
     }
-    SceneNode* node = find(id, head_);
+    // The nodes are ours to change; find only hands them out read-only.
+    auto* node = const_cast<SceneNode*>(find(id, head_));
     if (node == nullptr) {
         return;
     }
@@ -74,7 +79,9 @@ void SceneList::drawAll() {
     if (head_ == nullptr) {
         return;
     }
-    scrollZ_ = static_cast<float>(frameCount) * kScrollPerFrame - kScrollStart;
+    // The product is kept unrounded until the end: rounding it to float first would bring the scene
+    // to exactly 0 at frame 120, where the single-precision 0.2 puts it 3.58e-7 beyond 0.
+    scrollZ_ = static_cast<float>(static_cast<double>(frameCount) * kScrollPerFrame - kScrollStart);
     glTranslatef(0.0f, 0.0f, scrollZ_);
     // A member's draw may remove other members (an orb consumes a shot), including the next node or
     // the tail, so both are read only once the current draw has returned.

@@ -25,7 +25,7 @@ public:
     std::int32_t add(Drawable* drawable);
     // Unknown and negative ids are ignored: owners recycle slots whose id may be stale.
     void remove(std::int32_t id);
-    SceneNode* find(std::int32_t id, SceneNode* from) const;
+    const SceneNode* find(std::int32_t id, const SceneNode* from) const;
     void drawAll();
 
     // Depth offset of the latest draw that had members; new objects are placed relative to it.
