@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSPINTUNNEL_WERROR=ON
 
-.PHONY: all deps build play test clean
+.PHONY: all deps build play test clean screenshots bench package
 
 all: build
 
@@ -25,3 +25,7 @@ test: build
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+# The README's pictures, the animation and the icon, from the scripted games in docs/screenshots.
+screenshots: build
+	scripts/screenshots.sh $(BUILD_DIR)
