@@ -66,7 +66,8 @@ std::string keyWord(int code) {
     if (code == ' ') {
         return "space";
     }
-    if (isPrintable(code)) {
+    // '#' would read back as the start of a comment, so it goes in hex like a control key.
+    if (isPrintable(code) && code != '#') {
         return std::string(1, static_cast<char>(code));
     }
     std::array<char, 8> hex{};
@@ -85,7 +86,8 @@ std::optional<int> keyCode(std::string_view word) {
         int value = 0;
         const char* end = word.data() + word.size();
         const auto [rest, error] = std::from_chars(word.data() + 2, end, value, 16);
-        if (error == std::errc() && rest == end) {
+        // from_chars takes a minus sign, which is no key.
+        if (error == std::errc() && rest == end && value >= 0) {
             return value;
         }
     }

@@ -7,7 +7,7 @@
 
 // One player input, stamped with the frame it comes before. The text form is one line, the same in
 // recordings and in scripts:
-//   FRAME key CHAR             a printable character, `space`, or 0xNN for any other key code
+//   FRAME key CHAR             a printable character but #, `space`, or 0xNN for any other key
 //   FRAME special left|right|up|down|N
 //   FRAME mouse left|middle|right|N down|up X Y
 //   FRAME motion X Y

@@ -20,6 +20,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -101,6 +102,12 @@ bool checkWritable(const std::string& path, std::string& error) {
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     if (::access(folder.c_str(), W_OK) != 0) {
         error = "cannot write " + path + ": folder missing or not writable";
+        return false;
+    }
+    // A folder passes the access checks but can never be replaced by a picture.
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        error = "cannot write " + path + ": Is a directory";
         return false;
     }
     if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) {
