@@ -12,6 +12,10 @@ packages=(
     libgtest-dev
     # real rendering without a screen: X server, Mesa's software renderer, input and capture tools
     xvfb xauth libgl1-mesa-dri xdotool x11-utils imagemagick apitrace
+    # memory checks and profiles
+    valgrind
+    # checks of the installed game and its Debian package
+    desktop-file-utils appstream lintian dpkg-dev file
 )
 
 missing=()

@@ -12,6 +12,7 @@
 
 #include <GL/freeglut.h>
 #include <GL/gl.h>
+#include <valgrind/callgrind.h>
 
 #include <algorithm>
 #include <charconv>
@@ -36,11 +37,13 @@ struct Options {
     std::map<std::int32_t, std::string> shots; // frame -> PNG path
     bool stats = false;
     bool checkGlErrors = false;
+    std::int32_t profileFirst = 0; // frames counted by callgrind, each dumped on its own
+    std::int32_t profileLast = -1;
 };
 
 const char* const kUsage =
     "usage: spintunnel-capture --frames N [--input FILE] [--shot FRAME:PATH.png]... [--stats] "
-    "[--check-gl-errors]";
+    "[--check-gl-errors] [--profile-frames FIRST:LAST]";
 
 void fail(const std::string& message) {
     std::fprintf(stderr, "spintunnel-capture: %s\n", message.c_str());
@@ -76,6 +79,16 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
             options.shots[frame] = std::string(value.substr(colon + 1));
         } else if (option == "--stats") {
             options.stats = true;
+        } else if (option == "--profile-frames" && hasValue) {
+            const std::string_view value = argv[++i];
+            const std::size_t colon = value.find(':');
+            if (colon == std::string_view::npos ||
+                !parseFrame(value.substr(0, colon), options.profileFirst) ||
+                !parseFrame(value.substr(colon + 1), options.profileLast) ||
+                options.profileLast < options.profileFirst) {
+                error = "--profile-frames takes FIRST:LAST, not '" + std::string(value) + "'";
+                return false;
+            }
         } else if (option == "--check-gl-errors") {
             options.checkGlErrors = true;
         } else {
@@ -204,6 +217,12 @@ int main(int argc, char** argv) {
     long glErrors = 0;
     for (std::int32_t frame = 1; frame <= options.frames; ++frame) {
         script.applyBefore(frame, game);
+        const bool profiled = frame >= options.profileFirst && frame <= options.profileLast;
+        if (profiled) {
+            // Outside callgrind these are a few no-op instructions.
+            CALLGRIND_START_INSTRUMENTATION;
+            CALLGRIND_ZERO_STATS;
+        }
         // Timed: the game's step and the swap, not the read-back and PNG writing of a shot.
         const auto start = std::chrono::steady_clock::now();
         game.drawFrame();
@@ -216,6 +235,10 @@ int main(int argc, char** argv) {
         const auto swapStart = std::chrono::steady_clock::now();
         glutSwapBuffers();
         drawn += std::chrono::steady_clock::now() - swapStart;
+        if (profiled) {
+            CALLGRIND_DUMP_STATS_AT(("frame " + std::to_string(frame)).c_str());
+            CALLGRIND_STOP_INSTRUMENTATION;
+        }
         frameMilliseconds.push_back(std::chrono::duration<double, std::milli>(drawn).count());
         if (options.checkGlErrors) {
             for (GLenum code = glGetError(); code != GL_NO_ERROR; code = glGetError()) {

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Measures the game against the limit of its own GL work: the benchmark game under Xvfb with
+# texturing on and off, the same frames' GL calls replayed by glretrace with nothing of the game
+# around them, and where a steady-state frame's instructions go.
+#
+# usage: bench/bench.sh [BUILD_DIR]     (BENCH_RUNS=N runs of each measure, median reported)
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:-$here/../build}" && pwd)
+runs=${BENCH_RUNS:-3}
+frames=${BENCH_FRAMES:-3600}
+profile_frames=${BENCH_PROFILE_FRAMES:-1500:1504}
+capture="$build/spintunnel-capture"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+headless() { xvfb-run -a -s "-screen 0 1024x768x24" "$@"; }
+
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# The same game with texturing switched off before the first frame.
+{ echo "1 key t"; cat "$here/game.txt"; } > "$work/untextured.txt"
+
+cd "$build" # the game reads its textures from its working directory
+
+declare -A game_fps
+for mode in textured untextured; do
+    input="$here/game.txt"
+    [ "$mode" = untextured ] && input="$work/untextured.txt"
+    : > "$work/$mode.stats"
+    for run in $(seq "$runs"); do
+        headless "$capture" --frames "$frames" --input "$input" --stats >> "$work/$mode.stats"
+    done
+    med=$(awk '$1 == "median_ms" { print $2 }' "$work/$mode.stats" | median)
+    p99=$(awk '$1 == "p99_ms" { print $2 }' "$work/$mode.stats" | median)
+    fps=$(awk '$1 == "fps" { print $2 }' "$work/$mode.stats" | median)
+    game_fps[$mode]=$fps
+    printf '%-10s game:   %d frames, median %.2f ms, p99 %.2f ms (%.2f x median), %.1f fps (median of %d runs)\n' \
+        "$mode" "$frames" "$med" "$p99" "$(awk -v a="$p99" -v b="$med" 'BEGIN { print a / b }')" "$fps" "$runs"
+done
+
+# The same runs' GL calls, replayed with nothing of the game around them.
+for mode in textured untextured; do
+    input="$here/game.txt"
+    [ "$mode" = untextured ] && input="$work/untextured.txt"
+    headless apitrace trace -o "$work/$mode.trace" "$capture" --frames "$frames" --input "$input" \
+        > /dev/null 2>&1
+    : > "$work/$mode.replay"
+    for run in $(seq "$runs"); do
+        headless glretrace --benchmark "$work/$mode.trace" 2>/dev/null |
+            sed -n 's/.*average of \([0-9.]*\) fps.*/\1/p' >> "$work/$mode.replay"
+    done
+    replay=$(median < "$work/$mode.replay")
+    rm -f "$work/$mode.trace"
+    printf '%-10s replay: %.1f fps (glretrace --benchmark, median of %d runs); game / replay = %.2f\n' \
+        "$mode" "$replay" "$runs" "$(awk -v a="${game_fps[$mode]}" -v b="$replay" 'BEGIN { print a / b }')"
+done
+
+# Where a steady-state frame's instructions go: callgrind counts only the chosen frames, each in a
+# dump of its own, and the split is by the object the instructions ran in.
+headless valgrind --tool=callgrind --instr-atstart=no --callgrind-out-file="$work/callgrind.%p" \
+    "$capture" --frames "${profile_frames#*:}" --input "$here/game.txt" \
+    --profile-frames "$profile_frames" > /dev/null 2>&1
+echo "steady-state frames ${profile_frames/:/ to }, instructions by where they ran:"
+"$here/callgrind-split.pl" spintunnel-capture "$work"/callgrind.*.* | sed "s|$work/||"
