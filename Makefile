@@ -29,3 +29,8 @@ clean:
 # The README's pictures, the animation and the icon, from the scripted games in docs/screenshots.
 screenshots: build
 	scripts/screenshots.sh $(BUILD_DIR)
+
+# Frame times with texturing on and off, the ratio to a replay of the same GL calls, and where a
+# steady-state frame's instructions go. Takes a while; BENCH_RUNS=N sets the runs per figure.
+bench: build
+	bench/bench.sh $(BUILD_DIR)
