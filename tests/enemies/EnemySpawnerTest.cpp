@@ -83,13 +83,6 @@ bool isRed(const Enemy* enemy) {
     return dynamic_cast<const RedOrb*>(enemy) != nullptr;
 }
 
-std::vector<std::int32_t> sceneIds(const SceneList& scene) {
-    std::vector<std::int32_t> ids;
-    for (const SceneNode* node = scene.head(); node != nullptr; node = node->next) {
-        ids.push_back(node->id);
-    }
-    return ids;
-}
 
 struct Marker : Drawable {
     void draw() override {}

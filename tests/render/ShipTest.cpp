@@ -42,13 +42,6 @@ double f(float value) {
     return static_cast<double>(value);
 }
 
-std::string callText(const char* name, std::vector<double> args) {
-    GlCall call;
-    call.name = name;
-    std::copy(args.begin(), args.end(), call.args.begin());
-    call.argCount = static_cast<int>(args.size());
-    return gltest::toString(call);
-}
 
 // The shared triangle list as the model is drawn: vertex indices, then the face whose normal each
 // triangle takes (0 = A ... 5 = F).

@@ -37,13 +37,6 @@ public:
     std::size_t seenAtCall = 0;
 };
 
-std::string callText(const char* name, std::vector<double> args) {
-    GlCall call;
-    call.name = name;
-    std::copy(args.begin(), args.end(), call.args.begin());
-    call.argCount = static_cast<int>(args.size());
-    return gltest::toString(call);
-}
 
 // Model-view nesting before each call of the log; fails the test if a pop has no push.
 std::vector<int> matrixDepths() {

@@ -37,18 +37,7 @@ float spinForShotAt(double degrees) {
     return static_cast<float>(-degrees - 90.0);
 }
 
-std::vector<std::int32_t> sceneIds(const SceneList& scene) {
-    std::vector<std::int32_t> ids;
-    for (const SceneNode* node = scene.head(); node != nullptr; node = node->next) {
-        ids.push_back(node->id);
-    }
-    return ids;
-}
 
-bool inScene(const SceneList& scene, std::int32_t id) {
-    const std::vector<std::int32_t> ids = sceneIds(scene);
-    return std::find(ids.begin(), ids.end(), id) != ids.end();
-}
 
 // Shots are fired before the scene has ever been drawn, so they take startZ 0 and, unadvanced,
 // sit at depth exactly 0: the depth window can then be probed with exact orb depths.

@@ -20,18 +20,7 @@ public:
     void draw() override {}
 };
 
-std::vector<std::int32_t> sceneIds(const SceneList& scene) {
-    std::vector<std::int32_t> ids;
-    for (const SceneNode* node = scene.head(); node != nullptr; node = node->next) {
-        ids.push_back(node->id);
-    }
-    return ids;
-}
 
-bool inScene(const SceneList& scene, std::int32_t id) {
-    const std::vector<std::int32_t> ids = sceneIds(scene);
-    return std::find(ids.begin(), ids.end(), id) != ids.end();
-}
 
 class ShotControllerTest : public GameStateTest {
 protected:

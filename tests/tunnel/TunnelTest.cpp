@@ -67,13 +67,6 @@ float jitterOffset(int draw) {
     return static_cast<float>(draw) / 32768.0f - 0.5f;
 }
 
-std::vector<std::int32_t> sceneIds(const SceneList& scene) {
-    std::vector<std::int32_t> ids;
-    for (const SceneNode* node = scene.head(); node != nullptr; node = node->next) {
-        ids.push_back(node->id);
-    }
-    return ids;
-}
 
 std::vector<const Drawable*> sceneMembers(const SceneList& scene) {
     std::vector<const Drawable*> members;
