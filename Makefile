@@ -34,3 +34,8 @@ screenshots: build
 # steady-state frame's instructions go. Takes a while; BENCH_RUNS=N sets the runs per figure.
 bench: build
 	bench/bench.sh $(BUILD_DIR)
+
+# The Debian package, laid out like Debian's own games and with its library dependencies worked out
+# from the program: $(BUILD_DIR)/spintunnel_<version>_<arch>.deb.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB

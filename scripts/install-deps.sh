@@ -15,7 +15,7 @@ packages=(
     # memory checks and profiles
     valgrind
     # checks of the installed game and its Debian package
-    desktop-file-utils appstream lintian dpkg-dev file
+    desktop-file-utils appstream lintian dpkg-dev file man-db
 )
 
 missing=()
