@@ -36,6 +36,7 @@ struct Options {
     std::string inputPath;
     std::map<std::int32_t, std::string> shots; // frame -> PNG path
     bool stats = false;
+    std::int32_t statsFrom = 1; // earlier frames are warm-up, left out of the statistics
     bool checkGlErrors = false;
     std::int32_t profileFirst = 0; // frames counted by callgrind, each dumped on its own
     std::int32_t profileLast = -1;
@@ -43,7 +44,7 @@ struct Options {
 
 const char* const kUsage =
     "usage: spintunnel-capture --frames N [--input FILE] [--shot FRAME:PATH.png]... [--stats] "
-    "[--check-gl-errors] [--profile-frames FIRST:LAST]";
+    "[--stats-from FRAME] [--check-gl-errors] [--profile-frames FIRST:LAST]";
 
 void fail(const std::string& message) {
     std::fprintf(stderr, "spintunnel-capture: %s\n", message.c_str());
@@ -79,6 +80,13 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
             options.shots[frame] = std::string(value.substr(colon + 1));
         } else if (option == "--stats") {
             options.stats = true;
+        } else if (option == "--stats-from" && hasValue) {
+            options.stats = true;
+            if (!parseFrame(argv[++i], options.statsFrom)) {
+                error = "--stats-from takes a frame number from 1 up, not '" +
+                        std::string(argv[i]) + "'";
+                return false;
+            }
         } else if (option == "--profile-frames" && hasValue) {
             const std::string_view value = argv[++i];
             const std::size_t colon = value.find(':');
@@ -239,7 +247,9 @@ int main(int argc, char** argv) {
             CALLGRIND_DUMP_STATS_AT(("frame " + std::to_string(frame)).c_str());
             CALLGRIND_STOP_INSTRUMENTATION;
         }
-        frameMilliseconds.push_back(std::chrono::duration<double, std::milli>(drawn).count());
+        if (frame >= options.statsFrom) {
+            frameMilliseconds.push_back(std::chrono::duration<double, std::milli>(drawn).count());
+        }
         if (options.checkGlErrors) {
             for (GLenum code = glGetError(); code != GL_NO_ERROR; code = glGetError()) {
                 if (glErrors < 10) {
@@ -251,7 +261,7 @@ int main(int argc, char** argv) {
         }
         glutMainLoopEvent(); // keep the window's event queue drained
     }
-    if (options.stats) {
+    if (options.stats && !frameMilliseconds.empty()) {
         printStats(frameMilliseconds);
     }
     if (glErrors > 0) {
