@@ -12,6 +12,8 @@ packages=(
     libgtest-dev
     # real rendering without a screen: X server, Mesa's software renderer, input and capture tools
     xvfb xauth libgl1-mesa-dri xdotool x11-utils imagemagick apitrace
+    # a test helper that closes the game's window the way a window manager does
+    libx11-dev
     # memory checks and profiles
     valgrind
     # checks of the installed game and its Debian package
