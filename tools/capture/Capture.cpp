@@ -145,6 +145,30 @@ void onCaptureReshape(int width, int height) {
     windowReady = true;
 }
 
+// The first reshape tells us the window is up and the projection set, as in the live game.
+void waitForWindow() {
+    const auto deadline = std::chrono::steady_clock::now() + kWindowWait;
+    while (!windowReady && std::chrono::steady_clock::now() < deadline) {
+        glutMainLoopEvent();
+    }
+    if (!windowReady) {
+        Game::reshape(Game::kWindowWidth, Game::kWindowHeight);
+    }
+}
+
+// Drains GL's error flags after a frame, naming the first few so a long run stays readable.
+long countGlErrors(std::int32_t frame, long earlierErrors) {
+    constexpr long kErrorsShown = 10;
+    long errors = 0;
+    for (GLenum code = glGetError(); code != GL_NO_ERROR; code = glGetError()) {
+        if (earlierErrors + errors < kErrorsShown) {
+            std::fprintf(stderr, "spintunnel-capture: frame %d: GL error 0x%04x\n", frame, code);
+        }
+        ++errors;
+    }
+    return errors;
+}
+
 RgbImage readFrame() {
     RgbImage image;
     image.width = glutGet(GLUT_WINDOW_WIDTH);
@@ -211,14 +235,7 @@ int main(int argc, char** argv) {
     glutDisplayFunc(onCaptureDisplay);
     glutReshapeFunc(onCaptureReshape);
 
-    // The first reshape tells us the window is up and the projection set, as in the live game.
-    const auto deadline = std::chrono::steady_clock::now() + kWindowWait;
-    while (!windowReady && std::chrono::steady_clock::now() < deadline) {
-        glutMainLoopEvent();
-    }
-    if (!windowReady) {
-        Game::reshape(Game::kWindowWidth, Game::kWindowHeight);
-    }
+    waitForWindow();
 
     std::vector<double> frameMilliseconds;
     frameMilliseconds.reserve(static_cast<std::size_t>(options.frames));
@@ -251,13 +268,7 @@ int main(int argc, char** argv) {
             frameMilliseconds.push_back(std::chrono::duration<double, std::milli>(drawn).count());
         }
         if (options.checkGlErrors) {
-            for (GLenum code = glGetError(); code != GL_NO_ERROR; code = glGetError()) {
-                if (glErrors < 10) {
-                    std::fprintf(stderr, "spintunnel-capture: frame %d: GL error 0x%04x\n", frame,
-                                 code);
-                }
-                ++glErrors;
-            }
+            glErrors += countGlErrors(frame, glErrors);
         }
         glutMainLoopEvent(); // keep the window's event queue drained
     }
