@@ -34,7 +34,7 @@ check "frame 145 shows the world, not a blank window" \
 
 stats=$WORK/run1.out
 check "--stats counts every frame" grep -qx 'frames 200' "$stats"
-for line in median_ms p99_ms fps; do
+for line in median_ms p99_ms fps p99_local_ratio; do
     value=$(awk -v key=$line '$1 == key { print $2 }' "$stats")
     check "--stats gives a positive $line ('$value')" holds "${value:-0} > 0"
 done

@@ -2,6 +2,7 @@
 // scripted input at exact frames, and writes chosen frames as PNG pictures. Everything the game
 // does goes through its own start-up, handlers and frame routine.
 
+#include "FrameStats.h"
 #include "PngWriter.h"
 
 #include "render/RenderState.h"
@@ -190,19 +191,11 @@ RgbImage readFrame() {
     return image;
 }
 
-void printStats(std::vector<double> milliseconds) {
-    double total = 0;
-    for (double ms : milliseconds) {
-        total += ms;
-    }
-    std::sort(milliseconds.begin(), milliseconds.end());
-    const auto at = [&](double share) {
-        const auto index =
-            static_cast<std::size_t>(share * static_cast<double>(milliseconds.size() - 1) + 0.5);
-        return milliseconds[index];
-    };
-    std::printf("frames %zu\nmedian_ms %.3f\np99_ms %.3f\nfps %.1f\n", milliseconds.size(), at(0.5),
-                at(0.99), 1000.0 * static_cast<double>(milliseconds.size()) / total);
+void printStats(const std::vector<double>& milliseconds) {
+    const FrameStats stats = FrameStats::of(milliseconds);
+    std::printf("frames %zu\nmedian_ms %.3f\np99_ms %.3f\nfps %.1f\np99_local_ratio %.3f\n",
+                stats.frames, stats.medianMs, stats.p99Ms, stats.framesPerSecond,
+                stats.p99LocalRatio);
 }
 
 } // namespace

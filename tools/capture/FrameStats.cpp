@@ -1,0 +1,50 @@
+#include "FrameStats.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+// The value at a share of the way through sorted values, to the nearest rank.
+double at(const std::vector<double>& sorted, double share) {
+    const auto index =
+        static_cast<std::size_t>(share * static_cast<double>(sorted.size() - 1) + 0.5);
+    return sorted[index];
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return at(values, 0.5);
+}
+
+} // namespace
+
+FrameStats FrameStats::of(const std::vector<double>& milliseconds) {
+    FrameStats stats;
+    if (milliseconds.empty()) {
+        return stats;
+    }
+    stats.frames = milliseconds.size();
+    const double total = std::accumulate(milliseconds.begin(), milliseconds.end(), 0.0);
+    stats.framesPerSecond = 1000.0 * static_cast<double>(stats.frames) / total;
+
+    std::vector<double> sorted = milliseconds;
+    std::sort(sorted.begin(), sorted.end());
+    stats.medianMs = at(sorted, 0.5);
+    stats.p99Ms = at(sorted, 0.99);
+
+    // A few thousand frames with a hundred neighbours each: plain re-sorting is quick enough for a
+    // tool that reports once at the end of a run.
+    std::vector<double> ratios;
+    ratios.reserve(stats.frames);
+    for (std::size_t i = 0; i < stats.frames; ++i) {
+        const std::size_t first = i > kNeighbours ? i - kNeighbours : 0;
+        const std::size_t last = std::min(stats.frames, i + kNeighbours + 1);
+        const double local = median({milliseconds.begin() + static_cast<std::ptrdiff_t>(first),
+                                     milliseconds.begin() + static_cast<std::ptrdiff_t>(last)});
+        ratios.push_back(milliseconds[i] / local);
+    }
+    std::sort(ratios.begin(), ratios.end());
+    stats.p99LocalRatio = at(ratios, 0.99);
+    return stats;
+}
