@@ -53,6 +53,8 @@ expect_refusal "a picture into a missing folder" "cannot write $OUT/missing/fram
     --frames 5 --shot "$GOOD_SHOT" --shot "2:$OUT/missing/frame2.png"
 expect_refusal "a picture onto a folder" "cannot write $OUT/a-folder: Is a directory" \
     --frames 5 --shot "$GOOD_SHOT" --shot "2:$OUT/a-folder"
+expect_refusal "frame times into a missing folder" "cannot write $OUT/missing/times.txt" \
+    --frames 5 --shot "$GOOD_SHOT" --frame-times "$OUT/missing/times.txt"
 
 # The same request without the fault works, so the refusals above are the faults' doing.
 rm -rf "$OUT"

@@ -17,7 +17,8 @@ shots_for_run() {
 
 for run in 1 2; do
     # shellcheck disable=SC2046 # the shot options are meant to split into words
-    run_capture "run$run" --frames 200 --input "$INPUT" --stats --check-gl-errors $(shots_for_run $run)
+    run_capture "run$run" --frames 200 --input "$INPUT" --stats --check-gl-errors \
+        --frame-times "$WORK/run$run-times.txt" $(shots_for_run $run)
     check "run $run ends normally without GL errors" exited_with 0
 done
 
@@ -38,5 +39,14 @@ for line in median_ms p99_ms fps p99_local_ratio; do
     value=$(awk -v key=$line '$1 == key { print $2 }' "$stats")
     check "--stats gives a positive $line ('$value')" holds "${value:-0} > 0"
 done
+
+# One line per frame, numbered in order, each with a time.
+times=$WORK/run1-times.txt
+check "--frame-times writes a line for each of the 200 frames" \
+    holds "$(awk 'NF == 2 && $1 == NR && $2 > 0' "$times" | wc -l) == 200 && $(wc -l < "$times") == 200"
+middle=$(sort -g -k2 "$times" | awk 'NR == 101 { print $2 }') # the median of 200, by nearest rank
+median=$(awk '$1 == "median_ms" { print $2 }' "$stats")
+check "--frame-times holds the frames --stats measured ($middle ~ $median ms)" \
+    holds "${middle:-0} - ${median:-1} < 0.0006 && ${median:-1} - ${middle:-0} < 0.0006"
 
 finish

@@ -38,6 +38,7 @@ struct Options {
     std::map<std::int32_t, std::string> shots; // frame -> PNG path
     bool stats = false;
     std::int32_t statsFrom = 1; // earlier frames are warm-up, left out of the statistics
+    std::string frameTimesPath; // every timed frame's time, one line each
     bool checkGlErrors = false;
     std::int32_t profileFirst = 0; // frames counted by callgrind, each dumped on its own
     std::int32_t profileLast = -1;
@@ -45,7 +46,7 @@ struct Options {
 
 const char* const kUsage =
     "usage: spintunnel-capture --frames N [--input FILE] [--shot FRAME:PATH.png]... [--stats] "
-    "[--stats-from FRAME] [--check-gl-errors] [--profile-frames FIRST:LAST]";
+    "[--stats-from FRAME] [--frame-times PATH] [--check-gl-errors] [--profile-frames FIRST:LAST]";
 
 void fail(const std::string& message) {
     std::fprintf(stderr, "spintunnel-capture: %s\n", message.c_str());
@@ -88,6 +89,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
                         std::string(argv[i]) + "'";
                 return false;
             }
+        } else if (option == "--frame-times" && hasValue) {
+            options.frameTimesPath = argv[++i];
         } else if (option == "--profile-frames" && hasValue) {
             const std::string_view value = argv[++i];
             const std::size_t colon = value.find(':');
@@ -198,6 +201,31 @@ void printStats(const std::vector<double>& milliseconds) {
                 stats.p99LocalRatio);
 }
 
+// "FRAME MS" lines, so a run's pace can be studied frame by frame and runs compared. Written under
+// a temporary name and renamed, like the pictures.
+bool writeFrameTimes(const std::vector<double>& milliseconds, std::int32_t firstFrame,
+                     const std::string& path, std::string& error) {
+    const std::string partial = path + ".part";
+    std::FILE* file = std::fopen(partial.c_str(), "w");
+    if (file == nullptr) {
+        error = "cannot write " + path;
+        return false;
+    }
+    bool written = true;
+    for (std::size_t i = 0; i < milliseconds.size() && written; ++i) {
+        written = std::fprintf(file, "%lld %.4f\n",
+                               static_cast<long long>(firstFrame) + static_cast<long long>(i),
+                               milliseconds[i]) > 0;
+    }
+    written = std::fclose(file) == 0 && written;
+    if (!written || std::rename(partial.c_str(), path.c_str()) != 0) {
+        std::remove(partial.c_str());
+        error = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -217,6 +245,10 @@ int main(int argc, char** argv) {
             fail(error);
             return kUsageStatus;
         }
+    }
+    if (!options.frameTimesPath.empty() && !checkWritable(options.frameTimesPath, error)) {
+        fail(error);
+        return kUsageStatus;
     }
 
     static Game game;
@@ -267,6 +299,11 @@ int main(int argc, char** argv) {
     }
     if (options.stats && !frameMilliseconds.empty()) {
         printStats(frameMilliseconds);
+    }
+    if (!options.frameTimesPath.empty() &&
+        !writeFrameTimes(frameMilliseconds, options.statsFrom, options.frameTimesPath, error)) {
+        fail(error);
+        return 1;
     }
     if (glErrors > 0) {
         fail(std::to_string(glErrors) + " GL errors");
