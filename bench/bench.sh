@@ -54,6 +54,17 @@ for mode in textured untextured; do
     steady "$mode" "$input" one-thread LP_NUM_THREADS=0
 done
 
+# The game's own work in the same frames, with every GL call going nowhere: how much of a frame and
+# of its spread is ours.
+: > "$work/code.stats"
+for run in $(seq "$runs"); do
+    "$build/tests/spintunnel-game-code-bench" "$here/game.txt" "$frames" "$steady_from" \
+        >> "$work/code.stats"
+done
+printf 'game code only, GL calls going nowhere: frames %d to %d, median %.1f us, p99 %.1f us (median of %d runs)\n' \
+    "$steady_from" "$frames" "$(awk '$1 == "median_us" { print $2 }' "$work/code.stats" | median)" \
+    "$(awk '$1 == "p99_us" { print $2 }' "$work/code.stats" | median)" "$runs"
+
 # The first frames' GL calls, replayed with nothing of the game around them, against the game's own
 # time for the same frames.
 for mode in textured untextured; do
