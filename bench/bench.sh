@@ -35,8 +35,8 @@ steady() { # MODE INPUT LABEL [VAR=VALUE]
     local mode=$1 input=$2 label=$3 stats=$work/$1.$3.stats
     : > "$stats"
     for run in $(seq "$runs"); do
-        env ${4:+"$4"} xvfb-run -a -s "-screen 0 1024x768x24" "$capture" --frames "$frames" \
-            --input "$input" --stats-from "$steady_from" >> "$stats"
+        headless env ${4:+"$4"} "$capture" --frames "$frames" --input "$input" \
+            --stats-from "$steady_from" >> "$stats"
     done
     med=$(awk '$1 == "median_ms" { print $2 }' "$stats" | median)
     p99=$(awk '$1 == "p99_ms" { print $2 }' "$stats" | median)

@@ -4,6 +4,7 @@
 
 #include "FrameStats.h"
 #include "PngWriter.h"
+#include "WholeFile.h"
 
 #include "render/RenderState.h"
 #include "shell/Game.h"
@@ -201,29 +202,22 @@ void printStats(const std::vector<double>& milliseconds) {
                 stats.p99LocalRatio);
 }
 
-// "FRAME MS" lines, so a run's pace can be studied frame by frame and runs compared. Written under
-// a temporary name and renamed, like the pictures.
+// "FRAME MS" lines, so a run's pace can be studied frame by frame and runs compared.
 bool writeFrameTimes(const std::vector<double>& milliseconds, std::int32_t firstFrame,
                      const std::string& path, std::string& error) {
-    const std::string partial = path + ".part";
-    std::FILE* file = std::fopen(partial.c_str(), "w");
-    if (file == nullptr) {
-        error = "cannot write " + path;
-        return false;
-    }
-    bool written = true;
-    for (std::size_t i = 0; i < milliseconds.size() && written; ++i) {
-        written = std::fprintf(file, "%lld %.4f\n",
-                               static_cast<long long>(firstFrame) + static_cast<long long>(i),
-                               milliseconds[i]) > 0;
-    }
-    written = std::fclose(file) == 0 && written;
-    if (!written || std::rename(partial.c_str(), path.c_str()) != 0) {
-        std::remove(partial.c_str());
-        error = "cannot write " + path;
-        return false;
-    }
-    return true;
+    return writeWholeFile(
+        path,
+        [&](std::FILE* file) {
+            for (std::size_t i = 0; i < milliseconds.size(); ++i) {
+                if (std::fprintf(file, "%lld %.4f\n",
+                                 static_cast<long long>(firstFrame) + static_cast<long long>(i),
+                                 milliseconds[i]) < 0) {
+                    return false;
+                }
+            }
+            return true;
+        },
+        error);
 }
 
 } // namespace

@@ -1,11 +1,11 @@
 #include "PngWriter.h"
 
+#include "WholeFile.h"
+
 #include <png.h>
 
-#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -41,19 +41,6 @@ bool encode(const RgbImage& image, std::FILE* file) {
 } // namespace
 
 bool writePng(const RgbImage& image, const std::string& path, std::string& error) {
-    const std::string temporary = path + ".part";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    const bool encoded = encode(image, file);
-    const bool closed = std::fclose(file) == 0;
-    if (!encoded || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error =
-            "cannot write " + path + (errno != 0 ? std::string(": ") + std::strerror(errno) : "");
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    return writeWholeFile(
+        path, [&image](std::FILE* file) { return encode(image, file); }, error);
 }
