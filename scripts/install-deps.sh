@@ -18,6 +18,8 @@ packages=(
     valgrind
     # checks of the installed game and its Debian package
     desktop-file-utils appstream lintian dpkg-dev file man-db
+    # the browser build, and a real headless browser to test it in
+    emscripten chromium chromium-driver python3-selenium
 )
 
 missing=()

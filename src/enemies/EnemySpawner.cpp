@@ -2,9 +2,9 @@
 
 #include "enemies/GreenOrb.h"
 #include "enemies/RedOrb.h"
+#include "scene/GameState.h"
 #include "scene/RandomSource.h"
 #include "scene/SceneList.h"
-#include "shell/GameState.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #include "render/Ship.h"
 
 #include "render/ShipModel.h"
-#include "shell/GameState.h"
+#include "scene/GameState.h"
 
 #include <GL/freeglut.h>
 #include <GL/gl.h>

@@ -1,7 +1,7 @@
 #include "scene/SceneList.h"
 
 #include "scene/Drawable.h"
-#include "shell/GameState.h"
+#include "scene/GameState.h"
 
 #include <GL/gl.h>
 

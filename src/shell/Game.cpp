@@ -1,8 +1,8 @@
 #include "shell/Game.h"
 
 #include "render/RenderState.h"
+#include "scene/GameState.h"
 #include "scene/Wrapping.h"
-#include "shell/GameState.h"
 #include "shell/InputEvent.h"
 
 #include <GL/freeglut.h>

@@ -1,9 +1,9 @@
 #include "shell/Shell.h"
 
 #include "render/RenderState.h"
+#include "scene/GameState.h"
 #include "scene/Wrapping.h"
 #include "shell/Game.h"
-#include "shell/GameState.h"
 #include "shell/InputEvent.h"
 #include "shell/InputRecorder.h"
 

@@ -1,7 +1,7 @@
 #include "shots/ShotController.h"
 
+#include "scene/GameState.h"
 #include "scene/SceneList.h"
-#include "shell/GameState.h"
 
 #include <cmath>
 #include <cstdio>

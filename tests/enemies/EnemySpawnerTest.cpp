@@ -6,9 +6,9 @@
 #include "enemies/GreenOrb.h"
 #include "enemies/RedOrb.h"
 #include "scene/Drawable.h"
+#include "scene/GameState.h"
 #include "scene/RandomSource.h"
 #include "scene/SceneList.h"
-#include "shell/GameState.h"
 #include "shots/ShotController.h"
 
 #include <array>
@@ -82,7 +82,6 @@ bool isGreen(const Enemy* enemy) {
 bool isRed(const Enemy* enemy) {
     return dynamic_cast<const RedOrb*>(enemy) != nullptr;
 }
-
 
 struct Marker : Drawable {
     void draw() override {}

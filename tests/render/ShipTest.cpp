@@ -42,7 +42,6 @@ double f(float value) {
     return static_cast<double>(value);
 }
 
-
 // The shared triangle list as the model is drawn: vertex indices, then the face whose normal each
 // triangle takes (0 = A ... 5 = F).
 struct TriangleRow {

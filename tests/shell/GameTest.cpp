@@ -1,7 +1,7 @@
 #include "shell/Game.h"
 #include "GameFixture.h"
 #include "scene/Drawable.h"
-#include "shell/GameState.h"
+#include "scene/GameState.h"
 #include "shell/Shell.h"
 
 #include <GL/freeglut.h>
@@ -36,7 +36,6 @@ public:
     float seenSpinAngle = 0.0f;
     std::size_t seenAtCall = 0;
 };
-
 
 // Model-view nesting before each call of the log; fails the test if a pop has no push.
 std::vector<int> matrixDepths() {

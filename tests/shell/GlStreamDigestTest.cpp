@@ -22,7 +22,8 @@ TEST(GlStreamDigest, BenchmarkGameDrawsExactlyWhatItAlwaysHas) {
     resetGameState();
     InputScript script;
     std::string error;
-    ASSERT_TRUE(script.load(std::string(SPINTUNNEL_SOURCE_DIR) + "/bench/game.txt", error)) << error;
+    ASSERT_TRUE(script.load(std::string(SPINTUNNEL_SOURCE_DIR) + "/bench/game.txt", error))
+        << error;
     gltest::setMode(gltest::Mode::Digest);
     Game game;
     Game::reshape(Game::kWindowWidth, Game::kWindowHeight);

@@ -3,8 +3,8 @@
 #include "shell/InputScript.h"
 
 #include "GameFixture.h"
+#include "scene/GameState.h"
 #include "shell/Game.h"
-#include "shell/GameState.h"
 #include "shell/Shell.h"
 
 #include <GL/freeglut.h>

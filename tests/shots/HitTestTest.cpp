@@ -37,8 +37,6 @@ float spinForShotAt(double degrees) {
     return static_cast<float>(-degrees - 90.0);
 }
 
-
-
 // Shots are fired before the scene has ever been drawn, so they take startZ 0 and, unadvanced,
 // sit at depth exactly 0: the depth window can then be probed with exact orb depths.
 class HitTestTest : public GameStateTest {

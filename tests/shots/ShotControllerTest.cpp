@@ -20,8 +20,6 @@ public:
     void draw() override {}
 };
 
-
-
 class ShotControllerTest : public GameStateTest {
 protected:
     // Draws the scene as the frame routine would at this frame, which sets its scroll.

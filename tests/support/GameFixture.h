@@ -3,9 +3,9 @@
 #include "RecordingGl.h"
 #include "render/RenderState.h"
 #include "render/Ship.h"
+#include "scene/GameState.h"
 #include "scene/RandomSource.h"
 #include "scene/SceneList.h"
-#include "shell/GameState.h"
 
 #include <gtest/gtest.h>
 

@@ -67,7 +67,6 @@ float jitterOffset(int draw) {
     return static_cast<float>(draw) / 32768.0f - 0.5f;
 }
 
-
 std::vector<const Drawable*> sceneMembers(const SceneList& scene) {
     std::vector<const Drawable*> members;
     for (const SceneNode* node = scene.head(); node != nullptr; node = node->next) {

@@ -7,8 +7,8 @@
 #include "WholeFile.h"
 
 #include "render/RenderState.h"
+#include "scene/GameState.h"
 #include "shell/Game.h"
-#include "shell/GameState.h"
 #include "shell/InputScript.h"
 #include "shell/Shell.h"
 

@@ -1,4 +1,4 @@
-#include "shell/GameState.h"
+#include "scene/GameState.h"
 
 std::int32_t frameCount = 0;
 float spinSpeed = 0.0f;
