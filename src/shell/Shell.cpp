@@ -3,20 +3,25 @@
 #include "render/RenderState.h"
 #include "scene/GameState.h"
 #include "scene/Wrapping.h"
+#include "shell/FramePacer.h"
 #include "shell/Game.h"
+#include "shell/GameOptions.h"
 #include "shell/InputEvent.h"
 #include "shell/InputRecorder.h"
+#include "shell/SwapControl.h"
 
 #include <GL/freeglut.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 namespace {
 
 Game* liveGame = nullptr;          // not owned; set before the main loop starts
 InputRecorder* recorder = nullptr; // not owned; null unless the player asked for a recording
+FramePacer* pacer = nullptr;       // not owned; null while frames run back to back
 
 // Every input passes here, stamped with the frame it comes before, so a recording replays exactly.
 void dispatch(InputEvent event) {
@@ -27,11 +32,19 @@ void dispatch(InputEvent event) {
     liveGame->handle(event);
 }
 
-void onDisplay() {
+// Pacing decides only when a frame starts; the frame itself is the same either way.
+void pacedFrame() {
+    if (pacer != nullptr) {
+        pacer->waitForFrame();
+    }
     liveGame->frame();
 }
+
+void onDisplay() {
+    pacedFrame();
+}
 void onIdle() {
-    liveGame->frame();
+    pacedFrame();
 }
 void onReshape(int width, int height) {
     Game::reshape(width, height);
@@ -64,6 +77,16 @@ void openWindow(int* argc, char** argv) {
     glutCreateWindow(*argc > 0 && argv[0] != nullptr ? argv[0] : "spintunnel");
 }
 
+void applyVerticalSync(GameOptions::VerticalSync choice) {
+    if (choice == GameOptions::VerticalSync::AsDriverHasIt) {
+        return;
+    }
+    std::string message;
+    if (!SwapControl::set(choice == GameOptions::VerticalSync::On, message)) {
+        std::fprintf(stderr, "spintunnel: %s\n", message.c_str());
+    }
+}
+
 void registerCallbacks(Game& game) {
     liveGame = &game;
     glutDisplayFunc(onDisplay);
@@ -76,10 +99,28 @@ void registerCallbacks(Game& game) {
     glutPassiveMotionFunc(onMotion);
 }
 
+void setFramePacer(FramePacer* framePacer) {
+    pacer = framePacer;
+}
+
 int runGame(int argc, char** argv) {
-    // Both live until the process ends; exit() releases them.
+    GameOptions options;
+    std::string optionError;
+    // Before the window, so a mistyped option costs no window and needs no display.
+    if (!options.parse(argc, argv, std::getenv("SPINTUNNEL_FPS"), optionError)) {
+        std::fprintf(stderr, "spintunnel: %s\n", optionError.c_str());
+        return GameOptions::kUsageStatus;
+    }
+    if (options.help) {
+        std::fputs(GameOptions::helpText(), stdout);
+        return 0;
+    }
+
+    // All live until the process ends; exit() releases them.
     static Game game;
     static InputRecorder inputRecorder;
+    static FramePacer::SteadyClock clock;
+    static std::optional<FramePacer> framePacer;
 
     if (const char* path = std::getenv("SPINTUNNEL_RECORD"); path != nullptr && *path != '\0') {
         std::string error;
@@ -93,7 +134,11 @@ int runGame(int argc, char** argv) {
 
     openWindow(&argc, argv);
     initRenderState();
+    applyVerticalSync(options.verticalSync);
     registerCallbacks(game);
+    if (options.framesPerSecond > 0) {
+        setFramePacer(&framePacer.emplace(options.framesPerSecond, clock));
+    }
     glutMainLoop();
     return 0;
 }

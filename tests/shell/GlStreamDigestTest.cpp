@@ -3,8 +3,10 @@
 
 #include "GameFixture.h"
 #include "RecordingGl.h"
+#include "shell/FramePacer.h"
 #include "shell/Game.h"
 #include "shell/InputScript.h"
+#include "shell/Shell.h"
 
 #include <cstdint>
 #include <string>
@@ -16,14 +18,33 @@ namespace {
 constexpr std::uint64_t kBenchmarkGameDigest = 0x3693d7e9ef6d1cedull;
 constexpr std::int32_t kFrames = 3600;
 
+// Every frame takes exactly as long as the pacer lets it sleep: pacing without waiting for real.
+class InstantClock : public FramePacer::Clock {
+public:
+    FramePacer::Nanoseconds now() override { return time; }
+    void sleepUntil(FramePacer::Nanoseconds deadline) override { time = deadline; }
+    FramePacer::Nanoseconds time{};
+};
+
+void loadBenchmarkGame(InputScript& script) {
+    std::string error;
+    ASSERT_TRUE(script.load(std::string(SPINTUNNEL_SOURCE_DIR) + "/bench/game.txt", error))
+        << error;
+}
+
+void expectBenchmarkDigest() {
+    EXPECT_GT(gltest::totalCalls(), 60'000'000u) << "the game should be in full swing by now";
+    EXPECT_EQ(gltest::digest(), kBenchmarkGameDigest)
+        << std::hex << "digest 0x" << gltest::digest() << " over " << std::dec
+        << gltest::totalCalls() << " calls";
+}
+
 } // namespace
 
 TEST(GlStreamDigest, BenchmarkGameDrawsExactlyWhatItAlwaysHas) {
     resetGameState();
     InputScript script;
-    std::string error;
-    ASSERT_TRUE(script.load(std::string(SPINTUNNEL_SOURCE_DIR) + "/bench/game.txt", error))
-        << error;
+    loadBenchmarkGame(script);
     gltest::setMode(gltest::Mode::Digest);
     Game game;
     Game::reshape(Game::kWindowWidth, Game::kWindowHeight);
@@ -31,8 +52,29 @@ TEST(GlStreamDigest, BenchmarkGameDrawsExactlyWhatItAlwaysHas) {
         script.applyBefore(frame, game);
         game.frame();
     }
-    EXPECT_GT(gltest::totalCalls(), 60'000'000u) << "the game should be in full swing by now";
-    EXPECT_EQ(gltest::digest(), kBenchmarkGameDigest)
-        << std::hex << "digest 0x" << gltest::digest() << " over " << std::dec
-        << gltest::totalCalls() << " calls";
+    expectBenchmarkDigest();
+}
+
+// The player's --fps goes through the idle callback's pacer: it decides when frames are drawn,
+// never what they draw.
+TEST(GlStreamDigest, PacedGameDrawsTheSame) {
+    resetGameState();
+    InputScript script;
+    loadBenchmarkGame(script);
+    Game game;
+    gltest::setMode(gltest::Mode::Off); // the callbacks are kept, their registration not digested
+    registerCallbacks(game);
+    InstantClock clock;
+    FramePacer pacer(60, clock);
+    setFramePacer(&pacer);
+    gltest::setMode(gltest::Mode::Digest);
+    Game::reshape(Game::kWindowWidth, Game::kWindowHeight);
+    for (std::int32_t frame = 1; frame <= kFrames; ++frame) {
+        script.applyBefore(frame, game);
+        gltest::glutCallbacks().idle();
+    }
+    setFramePacer(nullptr);
+    EXPECT_EQ(clock.time, std::chrono::nanoseconds((kFrames - 1) * 1'000'000'000LL / 60))
+        << "every frame after the first waited for its turn";
+    expectBenchmarkDigest();
 }

@@ -3,6 +3,7 @@
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <GL/glx.h>
 
 #include <algorithm>
 #include <bit>
@@ -590,6 +591,27 @@ void FGAPIENTRY glutDestroyWindow(int window) {
 int FGAPIENTRY glutGetWindow(void) {
     rec("glutGetWindow");
     return 1;
+}
+
+// GLX, for vertical sync: there is no X display here, so the game is told there is no context.
+Display* glXGetCurrentDisplay(void) {
+    rec("glXGetCurrentDisplay");
+    return nullptr;
+}
+
+GLXDrawable glXGetCurrentDrawable(void) {
+    rec("glXGetCurrentDrawable");
+    return 0;
+}
+
+const char* glXQueryExtensionsString(Display*, int screen) {
+    rec("glXQueryExtensionsString", screen);
+    return "";
+}
+
+__GLXextFuncPtr glXGetProcAddressARB(const GLubyte*) {
+    rec("glXGetProcAddressARB");
+    return nullptr;
 }
 
 } // extern "C"

@@ -3,12 +3,15 @@
 // does goes through its own start-up, handlers and frame routine.
 
 #include "FrameStats.h"
+#include "PaceStats.h"
 #include "PngWriter.h"
 #include "WholeFile.h"
 
 #include "render/RenderState.h"
 #include "scene/GameState.h"
+#include "shell/FramePacer.h"
 #include "shell/Game.h"
+#include "shell/GameOptions.h"
 #include "shell/InputScript.h"
 #include "shell/Shell.h"
 
@@ -21,6 +24,7 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -43,11 +47,13 @@ struct Options {
     bool checkGlErrors = false;
     std::int32_t profileFirst = 0; // frames counted by callgrind, each dumped on its own
     std::int32_t profileLast = -1;
+    GameOptions game; // --fps and --vsync, as the game itself takes them
 };
 
 const char* const kUsage =
     "usage: spintunnel-capture --frames N [--input FILE] [--shot FRAME:PATH.png]... [--stats] "
-    "[--stats-from FRAME] [--frame-times PATH] [--check-gl-errors] [--profile-frames FIRST:LAST]";
+    "[--stats-from FRAME] [--frame-times PATH] [--check-gl-errors] [--profile-frames FIRST:LAST] "
+    "[--fps N] [--vsync on|off]";
 
 void fail(const std::string& message) {
     std::fprintf(stderr, "spintunnel-capture: %s\n", message.c_str());
@@ -63,6 +69,14 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
         const bool hasValue = i + 1 < argc;
+        switch (options.game.take(argc, argv, i, error)) {
+        case GameOptions::Taken::Taken:
+            continue;
+        case GameOptions::Taken::Bad:
+            return false;
+        case GameOptions::Taken::NotOurs:
+            break;
+        }
         if (option == "--frames" && hasValue) {
             if (!parseFrame(argv[++i], options.frames)) {
                 error =
@@ -195,11 +209,28 @@ RgbImage readFrame() {
     return image;
 }
 
-void printStats(const std::vector<double>& milliseconds) {
+void printStats(const std::vector<double>& milliseconds, const std::vector<double>& startMs) {
     const FrameStats stats = FrameStats::of(milliseconds);
     std::printf("frames %zu\nmedian_ms %.3f\np99_ms %.3f\nfps %.1f\np99_local_ratio %.3f\n",
                 stats.frames, stats.medianMs, stats.p99Ms, stats.framesPerSecond,
                 stats.p99LocalRatio);
+    const PaceStats pace = PaceStats::of(startMs);
+    std::printf("achieved_fps %.2f\ninterval_median_ms %.3f\ninterval_p99_ms %.3f\n"
+                "interval_max_ms %.3f\n",
+                pace.achievedFramesPerSecond, pace.medianIntervalMs, pace.p99IntervalMs,
+                pace.longestIntervalMs);
+}
+
+// With pacing: how often the schedule had to start again, and how many frames' own work was
+// longer than a whole interval, which no pacing can make up for.
+void printPacing(std::uint64_t overruns, const std::vector<double>& milliseconds,
+                 int framesPerSecond) {
+    const double intervalMs = 1000.0 / framesPerSecond;
+    const auto longer = std::count_if(milliseconds.begin(), milliseconds.end(),
+                                      [&](double ms) { return ms > intervalMs; });
+    std::printf("paced_fps %d\npacer_overruns %llu\nframes_longer_than_interval %lld\n",
+                framesPerSecond, static_cast<unsigned long long>(overruns),
+                static_cast<long long>(longer));
 }
 
 // "FRAME MS" lines, so a run's pace can be studied frame by frame and runs compared.
@@ -251,15 +282,31 @@ int main(int argc, char** argv) {
     char* glutArgv[] = {title, nullptr};
     openWindow(&glutArgc, glutArgv);
     initRenderState();
+    applyVerticalSync(options.game.verticalSync);
     glutDisplayFunc(onCaptureDisplay);
     glutReshapeFunc(onCaptureReshape);
 
     waitForWindow();
 
+    FramePacer::SteadyClock clock;
+    std::optional<FramePacer> pacer;
+    if (options.game.framesPerSecond > 0) {
+        pacer.emplace(options.game.framesPerSecond, clock);
+    }
+
     std::vector<double> frameMilliseconds;
+    std::vector<double> startMilliseconds;
     frameMilliseconds.reserve(static_cast<std::size_t>(options.frames));
+    startMilliseconds.reserve(static_cast<std::size_t>(options.frames));
     long glErrors = 0;
+    std::uint64_t overrunsBeforeStats = 0;
     for (std::int32_t frame = 1; frame <= options.frames; ++frame) {
+        if (pacer) {
+            if (frame == options.statsFrom) {
+                overrunsBeforeStats = pacer->overruns();
+            }
+            pacer->waitForFrame();
+        }
         script.applyBefore(frame, game);
         const bool profiled = frame >= options.profileFirst && frame <= options.profileLast;
         if (profiled) {
@@ -285,6 +332,8 @@ int main(int argc, char** argv) {
         }
         if (frame >= options.statsFrom) {
             frameMilliseconds.push_back(std::chrono::duration<double, std::milli>(drawn).count());
+            startMilliseconds.push_back(
+                std::chrono::duration<double, std::milli>(start.time_since_epoch()).count());
         }
         if (options.checkGlErrors) {
             glErrors += countGlErrors(frame, glErrors);
@@ -292,7 +341,11 @@ int main(int argc, char** argv) {
         glutMainLoopEvent(); // keep the window's event queue drained
     }
     if (options.stats && !frameMilliseconds.empty()) {
-        printStats(frameMilliseconds);
+        printStats(frameMilliseconds, startMilliseconds);
+        if (pacer) {
+            printPacing(pacer->overruns() - overrunsBeforeStats, frameMilliseconds,
+                        options.game.framesPerSecond);
+        }
     }
     if (!options.frameTimesPath.empty() &&
         !writeFrameTimes(frameMilliseconds, options.statsFrom, options.frameTimesPath, error)) {

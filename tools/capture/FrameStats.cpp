@@ -1,20 +1,15 @@
 #include "FrameStats.h"
 
+#include "Percentile.h"
+
 #include <algorithm>
 #include <numeric>
 
 namespace {
 
-// The value at a share of the way through sorted values, to the nearest rank.
-double at(const std::vector<double>& sorted, double share) {
-    const auto index =
-        static_cast<std::size_t>(share * static_cast<double>(sorted.size() - 1) + 0.5);
-    return sorted[index];
-}
-
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
-    return at(values, 0.5);
+    return valueAtShare(values, 0.5);
 }
 
 } // namespace
@@ -30,8 +25,8 @@ FrameStats FrameStats::of(const std::vector<double>& milliseconds) {
 
     std::vector<double> sorted = milliseconds;
     std::sort(sorted.begin(), sorted.end());
-    stats.medianMs = at(sorted, 0.5);
-    stats.p99Ms = at(sorted, 0.99);
+    stats.medianMs = valueAtShare(sorted, 0.5);
+    stats.p99Ms = valueAtShare(sorted, 0.99);
 
     // A few thousand frames with a hundred neighbours each: plain re-sorting is quick enough for a
     // tool that reports once at the end of a run.
@@ -45,6 +40,6 @@ FrameStats FrameStats::of(const std::vector<double>& milliseconds) {
         ratios.push_back(milliseconds[i] / local);
     }
     std::sort(ratios.begin(), ratios.end());
-    stats.p99LocalRatio = at(ratios, 0.99);
+    stats.p99LocalRatio = valueAtShare(ratios, 0.99);
     return stats;
 }

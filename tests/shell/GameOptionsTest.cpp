@@ -1,0 +1,149 @@
+#include "shell/GameOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using VerticalSync = GameOptions::VerticalSync;
+
+struct Parsed {
+    bool ok = false;
+    GameOptions options;
+    std::string error;
+};
+
+Parsed parse(std::vector<std::string> words, const char* environment = nullptr) {
+    words.insert(words.begin(), "spintunnel");
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    Parsed parsed;
+    parsed.ok = parsed.options.parse(static_cast<int>(words.size()), argv.data(), environment,
+                                     parsed.error);
+    return parsed;
+}
+
+TEST(GameOptions, NoOptionsKeepTheGameAsItAlwaysWas) {
+    const Parsed parsed = parse({});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ(parsed.options.framesPerSecond, 0);
+    EXPECT_EQ(parsed.options.verticalSync, VerticalSync::AsDriverHasIt);
+    EXPECT_FALSE(parsed.options.help);
+}
+
+struct GoodCase {
+    std::vector<std::string> words;
+    const char* environment;
+    int framesPerSecond;
+    VerticalSync verticalSync;
+    bool help;
+};
+
+class GameOptionsGood : public ::testing::TestWithParam<GoodCase> {};
+
+TEST_P(GameOptionsGood, Reads) {
+    const GoodCase& c = GetParam();
+    const Parsed parsed = parse(c.words, c.environment);
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ(parsed.options.framesPerSecond, c.framesPerSecond);
+    EXPECT_EQ(parsed.options.verticalSync, c.verticalSync);
+    EXPECT_EQ(parsed.options.help, c.help);
+}
+
+constexpr auto kDriver = VerticalSync::AsDriverHasIt;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GameOptionsGood,
+    ::testing::Values(GoodCase{{"--fps", "60"}, nullptr, 60, kDriver, false},
+                      GoodCase{{"--fps=144"}, nullptr, 144, kDriver, false},
+                      GoodCase{{"--fps", "1"}, nullptr, 1, kDriver, false},
+                      GoodCase{{"--fps", "1000"}, nullptr, 1000, kDriver, false},
+                      GoodCase{{"--vsync", "on"}, nullptr, 0, VerticalSync::On, false},
+                      GoodCase{{"--vsync=off"}, nullptr, 0, VerticalSync::Off, false},
+                      GoodCase{
+                          {"--vsync", "off", "--fps", "30"}, nullptr, 30, VerticalSync::Off, false},
+                      // The later of two choices stands, as with most programs.
+                      GoodCase{{"--fps", "30", "--fps", "50"}, nullptr, 50, kDriver, false},
+                      GoodCase{{}, "75", 75, kDriver, false}, GoodCase{{}, "", 0, kDriver, false},
+                      // The command line wins over the environment.
+                      GoodCase{{"--fps", "40"}, "75", 40, kDriver, false},
+                      GoodCase{{"--help"}, nullptr, 0, kDriver, true},
+                      GoodCase{{"-h", "--fps", "20"}, nullptr, 20, kDriver, true},
+                      // GLUT's options pass through for glutInit, values included.
+                      GoodCase{{"-display", ":3", "--fps", "60", "-geometry", "800x600+10+10",
+                                "-iconic", "-direct", "-indirect", "-gldebug", "-sync"},
+                               nullptr,
+                               60,
+                               kDriver,
+                               false},
+                      // A GLUT value that looks like one of ours is still GLUT's.
+                      GoodCase{{"-display", "--fps"}, nullptr, 0, kDriver, false}));
+
+struct BadCase {
+    std::vector<std::string> words;
+    const char* environment;
+    const char* error;
+};
+
+class GameOptionsBad : public ::testing::TestWithParam<BadCase> {};
+
+TEST_P(GameOptionsBad, RefusesWithOneLineNamingIt) {
+    const BadCase& c = GetParam();
+    const Parsed parsed = parse(c.words, c.environment);
+    EXPECT_FALSE(parsed.ok);
+    EXPECT_EQ(parsed.error, c.error);
+    EXPECT_EQ(parsed.error.find('\n'), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GameOptionsBad,
+    ::testing::Values(
+        BadCase{{"--frames"},
+                nullptr,
+                "unknown option '--frames' (spintunnel --help lists the options)"},
+        BadCase{{"extra"}, nullptr, "unknown option 'extra' (spintunnel --help lists the options)"},
+        BadCase{
+            {"--fps", "0"}, nullptr, "--fps takes whole frames per second from 1 to 1000, not '0'"},
+        BadCase{{"--fps", "-5"},
+                nullptr,
+                "--fps takes whole frames per second from 1 to 1000, not '-5'"},
+        BadCase{{"--fps", "60x"},
+                nullptr,
+                "--fps takes whole frames per second from 1 to 1000, not '60x'"},
+        BadCase{{"--fps", "1001"},
+                nullptr,
+                "--fps takes whole frames per second from 1 to 1000, not '1001'"},
+        BadCase{{"--fps", "99999999999"},
+                nullptr,
+                "--fps takes whole frames per second from 1 to 1000, not '99999999999'"},
+        BadCase{{"--fps", " 60"},
+                nullptr,
+                "--fps takes whole frames per second from 1 to 1000, not ' 60'"},
+        BadCase{{"--fps="}, nullptr, "--fps takes whole frames per second from 1 to 1000, not ''"},
+        BadCase{{"--fps"}, nullptr, "--fps needs a value: frames per second, from 1 to 1000"},
+        BadCase{{"--vsync", "maybe"}, nullptr, "--vsync takes on or off, not 'maybe'"},
+        BadCase{{"--vsync", "ON"}, nullptr, "--vsync takes on or off, not 'ON'"},
+        BadCase{{"--vsync"}, nullptr, "--vsync needs a value: on or off"},
+        BadCase{{"-geometry"}, nullptr, "-geometry needs a value"},
+        BadCase{
+            {}, "fast", "SPINTUNNEL_FPS takes whole frames per second from 1 to 1000, not 'fast'"},
+        // A bad environment is reported even when the command line would override it: the player
+        // should hear about the setting that is not doing what they think.
+        BadCase{{"--fps", "60"},
+                "0",
+                "SPINTUNNEL_FPS takes whole frames per second from 1 to 1000, not '0'"}));
+
+TEST(GameOptions, HelpNamesEveryOptionAndControl) {
+    const std::string help = GameOptions::helpText();
+    for (const char* word : {"--fps N", "--vsync on|off", "--help", "SPINTUNNEL_FPS", "-display",
+                             "-geometry", "space", "q ", "exit status 42", "t "}) {
+        EXPECT_NE(help.find(word), std::string::npos) << word;
+    }
+}
+
+} // namespace
