@@ -1,0 +1,10 @@
+# Says how much a browser downloads to start the game. Run with -DSITE=<folder of the site>.
+set(total 0)
+foreach(file index.html index.js index.wasm index.data)
+    file(SIZE ${SITE}/${file} bytes)
+    math(EXPR total "${total} + ${bytes}")
+    math(EXPR kib "(${bytes} + 512) / 1024")
+    message(STATUS "web: ${file} ${bytes} bytes (${kib} KiB)")
+endforeach()
+math(EXPR kib "(${total} + 512) / 1024")
+message(STATUS "web: in all ${total} bytes (${kib} KiB)")

@@ -1,0 +1,62 @@
+#include "web/WebShell.h"
+
+#include "render/RenderState.h"
+#include "scene/GameState.h"
+#include "scene/Wrapping.h"
+#include "shell/Game.h"
+#include "shell/InputScript.h"
+#include "shell/Shell.h"
+#include "web/LegacyGl.h"
+
+#include <GL/glut.h>
+#include <emscripten.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+Game* webGame = nullptr;       // not owned; lives until the page goes
+InputScript* script = nullptr; // not owned; null unless the page gave an input file
+
+// One animation frame: the script's events for the coming frame, then the frame routine itself,
+// just as the capture tool steps a replay.
+void animationFrame() {
+    if (script != nullptr) {
+        script->applyBefore(wrappingIncrement(frameCount), *webGame);
+    }
+    webGame->frame();
+}
+
+} // namespace
+
+// Read by the page: how many frames the game has drawn.
+extern "C" EMSCRIPTEN_KEEPALIVE std::int32_t spintunnelFrameCount() {
+    return frameCount;
+}
+
+int runWebGame(int argc, char** argv) {
+    static Game game;
+    static InputScript inputScript;
+    webGame = &game;
+
+    if (argc > 1) {
+        std::string error;
+        if (!inputScript.load(argv[1], error)) {
+            std::fprintf(stderr, "spintunnel: %s\n", error.c_str());
+            return 2;
+        }
+        script = &inputScript;
+    }
+
+    openWindow(&argc, argv);
+    bindDefaultTexture();
+    initRenderState();
+    registerCallbacks(game);
+    // GLUT's idle callback runs on a timer; the page's animation frames pace the game instead.
+    glutIdleFunc(nullptr);
+    Game::reshape(Game::kWindowWidth, Game::kWindowHeight);
+    emscripten_set_main_loop(animationFrame, 0, true);
+    return 0;
+}
