@@ -3,7 +3,11 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSPINTUNNEL_WERROR=ON
 
-.PHONY: all deps build play test clean screenshots bench package
+# The browser build has a folder of its own, configured for em++.
+WEB_BUILD_DIR ?= build-web
+WEB_PORT ?= 8642
+
+.PHONY: all deps build play test clean screenshots bench package web play-web
 
 all: build
 
@@ -20,11 +24,24 @@ build: deps $(BUILD_DIR)/CMakeCache.txt
 play: build
 	cd $(BUILD_DIR) && ./spintunnel
 
-test: build
+# The web tests run in build/ too; they load the site that `web` builds.
+test: build web
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+$(WEB_BUILD_DIR)/CMakeCache.txt:
+	emcmake cmake -S . -B $(WEB_BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DSPINTUNNEL_WERROR=ON \
+		-DSPINTUNNEL_TESTS=OFF
+
+# A static site in $(WEB_BUILD_DIR)/site: index.html, index.js, index.wasm and index.data.
+web: deps $(WEB_BUILD_DIR)/CMakeCache.txt
+	cmake --build $(WEB_BUILD_DIR) -j $(JOBS)
+
+play-web: web
+	@echo "spintunnel: open http://localhost:$(WEB_PORT)/ (Ctrl-C stops the server)"
+	cd $(WEB_BUILD_DIR)/site && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(WEB_BUILD_DIR)
 
 # The README's pictures, the animation and the icon, from the scripted games in docs/screenshots.
 screenshots: build

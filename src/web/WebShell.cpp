@@ -31,9 +31,17 @@ void animationFrame() {
 
 } // namespace
 
-// Read by the page: how many frames the game has drawn.
-extern "C" EMSCRIPTEN_KEEPALIVE std::int32_t spintunnelFrameCount() {
+// Read by the page, and by the tests through it: the game-wide state the controls change.
+extern "C" {
+EMSCRIPTEN_KEEPALIVE std::int32_t spintunnelFrameCount() {
     return frameCount;
+}
+EMSCRIPTEN_KEEPALIVE float spintunnelSpinAngle() {
+    return spinAngle;
+}
+EMSCRIPTEN_KEEPALIVE std::int32_t spintunnelTexturing() {
+    return texturingEnabled;
+}
 }
 
 int runWebGame(int argc, char** argv) {

@@ -1,0 +1,34 @@
+"""The page loads with a clean console, shows its favicon and the controls, and within a deadline
+its canvas shows the tunnel: most of the picture is not black."""
+
+import browser as b
+
+TUNNEL_IN_FRAME = 100  # by now the tunnel's rings reach from the far plane to the viewer
+NOT_BLACK_FLOOR = 8    # a channel above this (of 255) counts as lit
+MOST_PIXELS = 0.5      # measured: about 0.9 of the canvas is lit once the tunnel is in
+
+
+def test(site):
+    with b.session(site) as (driver, base):
+        driver.get(base)
+        b.wait_for_state(driver, "playing")
+        b.check(b.status_line(driver) == "Playing", f"status line: {b.status_line(driver)!r}")
+        b.wait_for_frames(driver, TUNNEL_IN_FRAME)
+
+        lit = b.lit_fraction(b.canvas_picture(driver), NOT_BLACK_FLOOR)
+        b.check(lit > MOST_PIXELS, f"only {lit:.0%} of the canvas is lit: no tunnel")
+
+        icon = driver.execute_script(
+            "const link = document.querySelector('link[rel=icon]');"
+            "return link ? fetch(link.href).then((r) => r.ok ? r.headers.get('content-type') : "
+            "r.status) : null;")
+        b.check(icon == "image/png", f"the page's icon: {icon!r}")
+        controls = driver.find_element("tag name", "ul").text
+        for key in ("space", "t", "q"):
+            b.check(key in controls, f"the controls do not mention {key!r}")
+
+        errors = b.console_errors(driver)
+        b.check(not errors, "console errors: " + "; ".join(errors))
+
+
+b.run(test)
