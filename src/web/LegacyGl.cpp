@@ -19,6 +19,8 @@
 #include <GL/glu.h>
 
 #include <array>
+#include <cstdint>
+#include <vector>
 
 extern "C" {
 void emscripten_glBegin(GLenum mode);
@@ -232,15 +234,20 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
 
 GLint gluBuild2DMipmaps(GLenum target, GLint components, GLsizei width, GLsizei height,
                         GLenum format, GLenum type, const void* data) {
-    // Only what the game hands over: byte images, each side a power of two.
-    if (type != GL_UNSIGNED_BYTE || !MipmapChain::isPowerOfTwo(width) ||
-        !MipmapChain::isPowerOfTwo(height)) {
+    // Only what the game hands over: RGB or RGBA bytes, each side a power of two.
+    if (type != GL_UNSIGNED_BYTE || (format != GL_RGB && format != GL_RGBA)) {
+        return GLU_INVALID_ENUM;
+    }
+    if (!MipmapChain::isPowerOfTwo(width) || !MipmapChain::isPowerOfTwo(height)) {
         return GLU_INVALID_VALUE;
     }
-    const int bytesPerTexel = format == GL_RGBA ? 4 : format == GL_RGB ? 3 : 1;
-    // WebGL wants the internal format named like the pixel format; a bare component count is
-    // GL 1.0's way of saying the same.
-    const GLint internalFormat = components == 3 ? GL_RGB : components == 4 ? GL_RGBA : components;
+    const int bytesPerTexel = format == GL_RGBA ? 4 : 3;
+    // WebGL 1 stores a texture in the format it is given, and wants the internal format to say
+    // so; GL 1.1 would convert to `components` instead, which the game's images never need.
+    const GLint internalFormat = static_cast<GLint>(format);
+    if (components != bytesPerTexel) {
+        return GLU_INVALID_VALUE;
+    }
     const MipmapChain chain(width, height, bytesPerTexel, static_cast<const std::uint8_t*>(data));
     GLint level = 0;
     for (const MipmapChain::Level& image : chain.levels()) {

@@ -4,6 +4,7 @@
 #include "scene/GameState.h"
 #include "scene/Wrapping.h"
 #include "shell/Game.h"
+#include "shell/GameOptions.h"
 #include "shell/InputScript.h"
 #include "shell/Shell.h"
 #include "web/LegacyGl.h"
@@ -53,7 +54,7 @@ int runWebGame(int argc, char** argv) {
         std::string error;
         if (!inputScript.load(argv[1], error)) {
             std::fprintf(stderr, "spintunnel: %s\n", error.c_str());
-            return 2;
+            return GameOptions::kUsageStatus;
         }
         script = &inputScript;
     }
@@ -64,6 +65,7 @@ int runWebGame(int argc, char** argv) {
     registerCallbacks(game);
     // GLUT's idle callback runs on a timer; the page's animation frames pace the game instead.
     glutIdleFunc(nullptr);
+    // A desktop window is reshaped when it first shows; a canvas never is, so once here.
     Game::reshape(Game::kWindowWidth, Game::kWindowHeight);
     emscripten_set_main_loop(animationFrame, 0, true);
     return 0;

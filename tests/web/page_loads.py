@@ -1,5 +1,6 @@
 """The page loads with a clean console, shows its favicon and the controls, and within a deadline
-its canvas shows the tunnel: most of the picture is not black."""
+its canvas shows the tunnel: most of the picture is not black. A replay of a missing input file
+says so on the status line."""
 
 import browser as b
 
@@ -29,6 +30,13 @@ def test(site):
 
         errors = b.console_errors(driver)
         b.check(not errors, "console errors: " + "; ".join(errors))
+
+        # A replay whose file is not there says so instead of starting a game.
+        driver.get(base + "index.html?input=games/no-such-game.txt")
+        b.wait_for_state(driver, "failed", 60)
+        b.check(b.status_line(driver).startswith("Cannot read games/no-such-game.txt: 404"),
+                f"status line for a missing input file: {b.status_line(driver)!r}")
+        b.check(b.game(driver, "loopFrames") == 0, "a game ran without its input file")
 
 
 b.run(test)
