@@ -82,9 +82,24 @@ def run(test):
     print("PASS")
 
 
+# Files a test adds to the site for one run, by path: the site's own folder stays as built.
+EXTRA_FILES = {"/test/malformed.txt": b"1 key space\nnot an input line\n"}
+
+
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
                       ".wasm": "application/wasm"}
+
+    def do_GET(self):
+        extra = EXTRA_FILES.get(self.path)
+        if extra is None:
+            super().do_GET()
+            return
+        self.send_response(200)
+        self.send_header("Content-Type", "text/plain")
+        self.send_header("Content-Length", str(len(extra)))
+        self.end_headers()
+        self.wfile.write(extra)
 
     def log_message(self, *args):
         pass
@@ -92,7 +107,8 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
 
 @contextlib.contextmanager
 def served(site):
-    """The site on http://127.0.0.1:PORT/, PORT chosen by the system; yields the base address."""
+    """The site on http://127.0.0.1:PORT/, PORT chosen by the system, with EXTRA_FILES; yields the
+    base address."""
     handler = functools.partial(QuietHandler, directory=site)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
     thread = threading.Thread(target=server.serve_forever, daemon=True)

@@ -1,6 +1,6 @@
 """The page loads with a clean console, shows its favicon and the controls, and within a deadline
-its canvas shows the tunnel: most of the picture is not black. A replay of a missing input file
-says so on the status line."""
+its canvas shows the tunnel: most of the picture is not black. A replay of a missing or malformed
+input file says so on the status line and starts no game."""
 
 import browser as b
 
@@ -37,6 +37,13 @@ def test(site):
         b.check(b.status_line(driver).startswith("Cannot read games/no-such-game.txt: 404"),
                 f"status line for a missing input file: {b.status_line(driver)!r}")
         b.check(b.game(driver, "loopFrames") == 0, "a game ran without its input file")
+        # One the game cannot read names the line, as the desktop game does.
+        driver.get(base + "index.html?input=test/malformed.txt")
+        b.wait_for_state(driver, "failed", 60)
+        b.check(b.status_line(driver).startswith("The game could not start: spintunnel: ")
+                and ":2" in b.status_line(driver),
+                f"status line for a malformed input file: {b.status_line(driver)!r}")
+        b.check(b.game(driver, "loopFrames") == 0, "a game ran with a malformed input file")
 
 
 b.run(test)
