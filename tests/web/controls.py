@@ -1,5 +1,5 @@
 """Keys sent to the canvas play the game: the arrows spin the world (the ship banks the way the
-world turns), space fires (a blue shot appears), t switches texturing (the walls lose their
+world turns), the mouse turns it a degree a pixel, space fires (a blue shot appears), t switches texturing (the walls lose their
 detail), and q ends the game with the game-over line and status 42; the button plays again from
 frame 0. Keys sent elsewhere on the page do not reach the game, and the keys the game uses do not
 scroll the page while it has them."""
@@ -7,6 +7,7 @@ scroll the page while it has them."""
 import time
 
 import browser as b
+from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.keys import Keys
 
 SPIN_DEGREES_PER_FRAME = 7
@@ -104,6 +105,17 @@ def test(site):
         stopped = settled_angle(driver)
         b.check(stopped % SPIN_DEGREES_PER_FRAME == 0, f"spin angle {stopped} after whole turns")
         b.check(scrolled(driver) == 0, "the arrow keys scrolled the page while the game had them")
+
+        # The mouse turns the world by a degree a pixel, against the direction it moves; each
+        # move here is one motion event.
+        angles = []
+        for offset in (0, 50, -30):  # from the canvas's centre
+            ActionChains(driver, duration=0).move_to_element_with_offset(canvas, offset, 0).perform()
+            b.wait_for_frames(driver, b.game(driver, "frameCount()") + 2)
+            angles.append(b.game(driver, "spinAngle()"))
+        turns = [later - earlier for earlier, later in zip(angles, angles[1:])]
+        b.check(turns == [-50, 80], f"the mouse moved by 50 and -80 pixels; the world turned by "
+                f"{turns} degrees")
 
         b.check(shot_pixels(b.canvas_picture(driver)) < SHOT_PIXELS, "a shot before firing")
         canvas.send_keys(" ")
