@@ -19,7 +19,7 @@ packages=(
     # checks of the installed game and its Debian package
     desktop-file-utils appstream lintian dpkg-dev file man-db
     # the browser build, and a real headless browser to test it in
-    emscripten chromium chromium-driver python3-selenium
+    emscripten chromium chromium-driver python3-selenium python3-pil
 )
 
 missing=()

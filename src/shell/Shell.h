@@ -1,17 +1,12 @@
 #pragma once
 
-#include "shell/GameOptions.h"
-
 class FramePacer;
 class Game;
+class InputRecorder;
 
 // Opens the game's window the way the game always has: 640 x 480 at the top-left corner, double
 // buffered with depth, titled with the first command-line word.
 void openWindow(int* argc, char** argv);
-
-// Asks the driver for vertical sync as chosen; says so on standard error when it cannot. Needs the
-// window's context.
-void applyVerticalSync(GameOptions::VerticalSync choice);
 
 // Routes GLUT's callbacks to the game. The game must outlive the main loop.
 void registerCallbacks(Game& game);
@@ -20,5 +15,6 @@ void registerCallbacks(Game& game);
 // must outlive the main loop.
 void setFramePacer(FramePacer* framePacer);
 
-// The whole program: world, window, render state, callbacks, main loop. Does not return.
-int runGame(int argc, char** argv);
+// Every input the callbacks receive is recorded there first; null records nothing. The recorder
+// must outlive the main loop.
+void setInputRecorder(InputRecorder* inputRecorder);

@@ -1,4 +1,4 @@
-#include "shell/Shell.h"
+#include "shell/DesktopShell.h"
 
 int main(int argc, char** argv) {
     return runGame(argc, argv);

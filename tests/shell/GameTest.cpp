@@ -2,6 +2,7 @@
 #include "GameFixture.h"
 #include "scene/Drawable.h"
 #include "scene/GameState.h"
+#include "shell/DesktopShell.h"
 #include "shell/Shell.h"
 
 #include <GL/freeglut.h>

@@ -4,6 +4,7 @@
 
 #include "GameFixture.h"
 #include "scene/GameState.h"
+#include "shell/DesktopShell.h"
 #include "shell/Game.h"
 #include "shell/Shell.h"
 

@@ -9,6 +9,7 @@
 
 #include "render/RenderState.h"
 #include "scene/GameState.h"
+#include "shell/DesktopShell.h"
 #include "shell/FramePacer.h"
 #include "shell/Game.h"
 #include "shell/GameOptions.h"
