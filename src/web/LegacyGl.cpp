@@ -20,6 +20,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 extern "C" {
@@ -121,6 +122,25 @@ void setCapability(GLenum cap, bool enabled) {
     } else {
         emscripten_glDisable(cap);
     }
+}
+
+// The game draws two kinds of sphere, the ship's and the shots', up to 21 a frame: each mesh is
+// worked out on its first draw and kept, instead of rebuilt with its sines and cosines every time.
+const SphereMesh& sphereMesh(float radius, int slices, int stacks) {
+    struct Kept {
+        float radius;
+        int slices;
+        int stacks;
+        std::unique_ptr<SphereMesh> mesh; // owned
+    };
+    static std::vector<Kept> kept;
+    for (const Kept& sphere : kept) {
+        if (sphere.radius == radius && sphere.slices == slices && sphere.stacks == stacks) {
+            return *sphere.mesh;
+        }
+    }
+    kept.push_back({radius, slices, stacks, std::make_unique<SphereMesh>(radius, slices, stacks)});
+    return *kept.back().mesh;
 }
 
 } // namespace
@@ -260,7 +280,7 @@ GLint gluBuild2DMipmaps(GLenum target, GLint components, GLsizei width, GLsizei 
 void glutSolidSphere(GLdouble radius, GLint slices, GLint stacks) {
     // freeglut draws from vertex arrays, which leave the current normal as it was.
     const Vec3 normalBefore = currentNormal;
-    const SphereMesh mesh(static_cast<float>(radius), slices, stacks);
+    const SphereMesh& mesh = sphereMesh(static_cast<float>(radius), slices, stacks);
     for (const std::vector<int>& strip : mesh.strips()) {
         glBegin(GL_TRIANGLE_STRIP);
         for (int index : strip) {
