@@ -20,9 +20,12 @@ $(BUILD_DIR)/CMakeCache.txt:
 build: deps $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# The game reads its textures from its working directory, which the build fills.
+# The game reads its textures from its working directory, which the build fills. The quit key's 42
+# is the game's normal end, not a failure; any other status is still passed on.
 play: build
-	cd $(BUILD_DIR) && ./spintunnel
+	@cd $(BUILD_DIR) && status=0 && ./spintunnel || status=$$?; \
+	if [ $$status -ne 0 ] && [ $$status -ne 42 ]; then \
+		echo "spintunnel ended with status $$status" >&2; exit $$status; fi
 
 # The web tests run in build/ too; they load the site that `web` builds.
 test: build web
