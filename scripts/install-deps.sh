@@ -16,6 +16,8 @@ packages=(
     libx11-dev
     # memory checks and profiles
     valgrind
+    # the fuzz targets: clang++ with libFuzzer (make fuzz)
+    clang libfuzzer-14-dev
     # checks of the installed game and its Debian package
     desktop-file-utils appstream lintian dpkg-dev file man-db
     # the browser build, and a real headless browser to test it in

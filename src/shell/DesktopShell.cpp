@@ -4,6 +4,7 @@
 #include "shell/FramePacer.h"
 #include "shell/Game.h"
 #include "shell/InputRecorder.h"
+#include "shell/InputScript.h"
 #include "shell/Shell.h"
 #include "shell/SwapControl.h"
 
@@ -38,6 +39,12 @@ int runGame(int argc, char** argv) {
     }
 
     // All live until the process ends; exit() releases them.
+    static InputScript replay;
+    // A file that cannot be replayed is refused before the window, like a bad option.
+    if (!options.replayPath.empty() && !replay.load(options.replayPath, optionError)) {
+        std::fprintf(stderr, "spintunnel: %s\n", optionError.c_str());
+        return GameOptions::kUsageStatus;
+    }
     static Game game;
     static InputRecorder inputRecorder;
     static FramePacer::SteadyClock clock;
@@ -54,9 +61,14 @@ int runGame(int argc, char** argv) {
     }
 
     openWindow(&argc, argv);
+    if (options.fullScreen) {
+        // The reshape that follows sets the viewport and projection for the screen's size.
+        glutFullScreen();
+    }
     initRenderState();
     applyVerticalSync(options.verticalSync);
     registerCallbacks(game);
+    setReplay(options.replayPath.empty() ? nullptr : &replay);
     if (options.framesPerSecond > 0) {
         setFramePacer(&framePacer.emplace(options.framesPerSecond, clock));
     }

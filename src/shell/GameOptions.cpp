@@ -1,6 +1,7 @@
 #include "shell/GameOptions.h"
 
 #include "shell/FramePacer.h"
+#include "shell/PrintableExcerpt.h"
 
 #include <array>
 #include <charconv>
@@ -48,7 +49,40 @@ bool readFramesPerSecond(std::string_view text, int& framesPerSecond) {
 std::string badFramesPerSecond(std::string_view source, std::string_view text) {
     return std::string(source) + " takes whole frames per second from " +
            std::to_string(FramePacer::kMinFramesPerSecond) + " to " +
-           std::to_string(FramePacer::kMaxFramesPerSecond) + ", not '" + std::string(text) + "'";
+           std::to_string(FramePacer::kMaxFramesPerSecond) + ", not '" + printableExcerpt(text) +
+           "'";
+}
+
+// The options that only the game's own window takes; the capture tool has its own window and input.
+GameOptions::Taken takeWindowOption(int argc, char* const* argv, int& i, GameOptions& options,
+                                    std::string& error) {
+    const std::string_view word = argv[i];
+    if (word == "--fullscreen") {
+        options.fullScreen = true;
+        return GameOptions::Taken::Taken;
+    }
+    if (word.starts_with("--fullscreen=")) {
+        error = "--fullscreen takes no value, not '" + printableExcerpt(word.substr(13)) + "'";
+        return GameOptions::Taken::Bad;
+    }
+    std::string_view path;
+    if (word == "--replay") {
+        if (i + 1 >= argc) {
+            error = "--replay needs a value: an input file";
+            return GameOptions::Taken::Bad;
+        }
+        path = argv[++i];
+    } else if (word.starts_with("--replay=")) {
+        path = word.substr(9);
+    } else {
+        return GameOptions::Taken::NotOurs;
+    }
+    if (path.empty()) {
+        error = "--replay needs a value: an input file";
+        return GameOptions::Taken::Bad;
+    }
+    options.replayPath = path;
+    return GameOptions::Taken::Taken;
 }
 
 } // namespace
@@ -82,7 +116,7 @@ GameOptions::Taken GameOptions::take(int argc, char* const* argv, int& i, std::s
     } else if (value == "on" || value == "off") {
         verticalSync = value == "on" ? VerticalSync::On : VerticalSync::Off;
     } else {
-        error = "--vsync takes on or off, not '" + std::string(value) + "'";
+        error = "--vsync takes on or off, not '" + printableExcerpt(value) + "'";
         return Taken::Bad;
     }
     return Taken::Taken;
@@ -110,7 +144,11 @@ bool GameOptions::parse(int argc, char* const* argv, const char* framesPerSecond
             help = true;
             continue;
         }
-        switch (take(argc, argv, i, error)) {
+        Taken taken = take(argc, argv, i, error);
+        if (taken == Taken::NotOurs) {
+            taken = takeWindowOption(argc, argv, i, *this, error);
+        }
+        switch (taken) {
         case Taken::Taken:
             continue;
         case Taken::Bad:
@@ -120,19 +158,21 @@ bool GameOptions::parse(int argc, char* const* argv, const char* framesPerSecond
         }
         if (const GlutOption* glut = findGlutOption(word)) {
             if (glut->takesValue && ++i >= argc) {
-                error = std::string(word) + " needs a value";
+                error = printableExcerpt(word) + " needs a value";
                 return false;
             }
             continue;
         }
-        error = "unknown option '" + std::string(word) + "' (spintunnel --help lists the options)";
+        error =
+            "unknown option '" + printableExcerpt(word) + "' (spintunnel --help lists the options)";
         return false;
     }
     return true;
 }
 
 const char* GameOptions::helpText() {
-    return "usage: spintunnel [--fps N] [--vsync on|off] [GLUT options]\n"
+    return "usage: spintunnel [--fps N] [--vsync on|off] [--fullscreen] [--replay FILE]\n"
+           "                  [GLUT options]\n"
            "\n"
            "Spin the tunnel and shoot the orbs that stream towards you.\n"
            "\n"
@@ -142,6 +182,9 @@ const char* GameOptions::helpText() {
            "                  frame, so its speed follows the frame rate\n"
            "  --vsync on|off  ask the driver to wait, or not, for the display's refresh at each\n"
            "                  swap (without it the driver decides)\n"
+           "  --fullscreen    take the whole screen\n"
+           "  --replay FILE   play the inputs recorded in FILE at the frames they came before;\n"
+           "                  the player can join in and takes over after the last one\n"
            "  --help          show this and exit\n"
            "  GLUT's own options work too: -display NAME, -geometry WxH+X+Y, -iconic, -direct,\n"
            "  -indirect, -gldebug, -sync\n"

@@ -13,6 +13,8 @@ struct GameOptions {
     int framesPerSecond = 0; // 0: no pacing
     VerticalSync verticalSync = VerticalSync::AsDriverHasIt;
     bool help = false;
+    bool fullScreen = false;
+    std::string replayPath; // empty: no replay
 
     // If argv[i] is --fps or --vsync, reads it with its value (the next word, or after '=') and
     // moves i onto the last word it used. A bad value gives Bad and a one-line error naming it.
@@ -21,8 +23,9 @@ struct GameOptions {
     // SPINTUNNEL_FPS; null or empty means not set. The command line, read afterwards, wins.
     bool takeFramesPerSecondFrom(const char* environmentValue, std::string& error);
 
-    // The game's whole command line: its own options, --help, and GLUT's options, which are left
-    // for glutInit. Anything else is an error.
+    // The game's whole command line: its own options, --help, --fullscreen and --replay (which only
+    // the game itself takes), and GLUT's options, which are left for glutInit. Anything else is an
+    // error.
     bool parse(int argc, char* const* argv, const char* framesPerSecondFromEnvironment,
                std::string& error);
 

@@ -1,5 +1,7 @@
 #include "shell/InputEvent.h"
 
+#include "shell/PrintableExcerpt.h"
+
 #include <GL/freeglut.h>
 
 #include <array>
@@ -143,8 +145,8 @@ ParsedInputLine parseInputLine(std::string_view line) {
     }
     const std::optional<int> frame = parseInt(words[0]);
     if (!frame || *frame < 1) {
-        return failure("frame must be a whole number from 1 up, not '" + std::string(words[0]) +
-                       "'");
+        return failure("frame must be a whole number from 1 up, not '" +
+                       printableExcerpt(words[0]) + "'");
     }
     InputEvent event;
     event.frame = *frame;
@@ -157,7 +159,7 @@ ParsedInputLine parseInputLine(std::string_view line) {
         }
         const std::optional<int> code = keyCode(words[2]);
         if (!code) {
-            return failure("unknown key '" + std::string(words[2]) + "'");
+            return failure("unknown key '" + printableExcerpt(words[2]) + "'");
         }
         event.kind = InputEvent::Kind::Key;
         event.code = *code;
@@ -168,7 +170,7 @@ ParsedInputLine parseInputLine(std::string_view line) {
         std::optional<int> code = valueOf(kSpecialNames, words[2]);
         code = code ? code : parseInt(words[2]);
         if (!code) {
-            return failure("unknown special key '" + std::string(words[2]) + "'");
+            return failure("unknown special key '" + printableExcerpt(words[2]) + "'");
         }
         event.kind = InputEvent::Kind::Special;
         event.code = *code;
@@ -199,7 +201,7 @@ ParsedInputLine parseInputLine(std::string_view line) {
         event.x = *x;
         event.y = *y;
     } else {
-        return failure("unknown event '" + std::string(kind) + "'");
+        return failure("unknown event '" + printableExcerpt(kind) + "'");
     }
     return {event, {}};
 }

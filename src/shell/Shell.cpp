@@ -7,6 +7,7 @@
 #include "shell/Game.h"
 #include "shell/InputEvent.h"
 #include "shell/InputRecorder.h"
+#include "shell/InputScript.h"
 
 #include <GL/freeglut.h>
 
@@ -15,6 +16,7 @@ namespace {
 Game* liveGame = nullptr;          // not owned; set before the main loop starts
 InputRecorder* recorder = nullptr; // not owned; null unless the player asked for a recording
 FramePacer* pacer = nullptr;       // not owned; null while frames run back to back
+InputScript* replay = nullptr;     // not owned; null unless a recording is being replayed
 
 // Every input passes here, stamped with the frame it comes before, so a recording replays exactly.
 void dispatch(InputEvent event) {
@@ -25,10 +27,15 @@ void dispatch(InputEvent event) {
     liveGame->handle(event);
 }
 
-// Pacing decides only when a frame starts; the frame itself is the same either way.
+// Pacing decides only when a frame starts; the frame itself is the same either way. A replayed
+// event takes the same path as the player's own, just before the frame it is stamped with, so a
+// game recorded while it replays records the same file.
 void pacedFrame() {
     if (pacer != nullptr) {
         pacer->waitForFrame();
+    }
+    if (replay != nullptr) {
+        replay->applyBefore(wrappingIncrement(frameCount), dispatch);
     }
     liveGame->frame();
 }
@@ -88,4 +95,8 @@ void setFramePacer(FramePacer* framePacer) {
 
 void setInputRecorder(InputRecorder* inputRecorder) {
     recorder = inputRecorder;
+}
+
+void setReplay(InputScript* script) {
+    replay = script;
 }

@@ -3,6 +3,7 @@
 class FramePacer;
 class Game;
 class InputRecorder;
+class InputScript;
 
 // Opens the game's window the way the game always has: 640 x 480 at the top-left corner, double
 // buffered with depth, titled with the first command-line word.
@@ -18,3 +19,8 @@ void setFramePacer(FramePacer* framePacer);
 // Every input the callbacks receive is recorded there first; null records nothing. The recorder
 // must outlive the main loop.
 void setInputRecorder(InputRecorder* inputRecorder);
+
+// Before each frame the callbacks draw, the script's events for that frame go through the same path
+// as live input, which stays open alongside; null replays nothing. The script must outlive the main
+// loop.
+void setReplay(InputScript* script);

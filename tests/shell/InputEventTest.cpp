@@ -1,6 +1,7 @@
 #include "shell/InputEvent.h"
 #include "shell/InputRecorder.h"
 #include "shell/InputScript.h"
+#include "shell/PrintableExcerpt.h"
 
 #include "GameFixture.h"
 #include "scene/GameState.h"
@@ -34,6 +35,14 @@ InputEvent mouse(std::int32_t frame, int button, int state, int x, int y) {
 }
 InputEvent motion(std::int32_t frame, int x, int y) {
     return {frame, InputEvent::Kind::Motion, 0, 0, x, y};
+}
+
+std::string repeated(const std::string& text, std::size_t times) {
+    std::string all;
+    for (std::size_t i = 0; i < times; ++i) {
+        all += text;
+    }
+    return all;
 }
 
 std::vector<std::string> readLines(const fs::path& path) {
@@ -263,6 +272,129 @@ TEST_F(InputScriptTest, HandsEachFramesEventsToTheGameBeforeThatFrame) {
         EXPECT_EQ(spinAngle, step.spinAngle);
         EXPECT_EQ(lastMouseX, step.lastMouseX);
     }
+}
+
+// Text from memory, such as a link, reads exactly as the same text from a file, with the same line
+// numbers in its messages.
+TEST_F(InputScriptTest, TextInMemoryReadsAsTheSameFileWould) {
+    struct Case {
+        const char* what;
+        std::string text;
+        std::vector<InputEvent> events;
+        std::string error; // with NAME standing for the name or path
+    };
+    const std::vector<Case> cases = {
+        {"no last newline", "20 key z\n10 key x", {key(10, 'x'), key(20, 'z')}, ""},
+        {"a final newline starts no line", "10 key x\n", {key(10, 'x')}, ""},
+        {"empty", "", {}, ""},
+        {"blank lines count", "\n\n\n5 jump\n", {}, "NAME:4: unknown event 'jump'"},
+        {"a NUL inside a word",
+         std::string("5 key a\0b\n", 10),
+         {},
+         "NAME:1: unknown key 'a\\x00b'"},
+        {"a line of Windows text", "10 key x\r\n11 key z\r\n", {key(10, 'x'), key(11, 'z')}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path path = write("script.txt", c.text);
+        const auto named = [&c](const std::string& name) {
+            std::string error = c.error;
+            if (const std::size_t at = error.find("NAME"); at != std::string::npos) {
+                error.replace(at, 4, name);
+            }
+            return error;
+        };
+        InputScript fromText;
+        std::string textError;
+        EXPECT_EQ(fromText.parse(c.text, "link", textError), c.error.empty());
+        EXPECT_EQ(textError, named("link"));
+        EXPECT_EQ(fromText.events(), c.events);
+
+        InputScript fromFile;
+        std::string fileError;
+        EXPECT_EQ(fromFile.load(path.string(), fileError), c.error.empty());
+        EXPECT_EQ(fileError, named(path.string()));
+        EXPECT_EQ(fromFile.events(), c.events);
+    }
+}
+
+// A hostile file can neither make the game hold it whole in memory nor put control characters or
+// a whole file's worth of text into the one-line message a terminal shows.
+TEST_F(InputScriptTest, RefusesWhatNoRecordingLooksLike) {
+    const std::string tooBig = "more than 64 MiB, too big for an input file";
+    {
+        const std::string text(InputScript::kMaxBytes + 1, ' ');
+        InputScript script;
+        std::string error;
+        EXPECT_FALSE(script.parse(text, "link", error));
+        EXPECT_EQ(error, "link: " + tooBig);
+        // At the limit itself it is one blank line.
+        EXPECT_TRUE(script.parse(std::string_view(text).substr(1), "link", error)) << error;
+    }
+    {
+        // Sparse: the file system holds no data for it, but it reads as that many zero bytes.
+        const fs::path path = folder_ / "huge.txt";
+        std::ofstream(path).close();
+        fs::resize_file(path, InputScript::kMaxBytes + 1);
+        InputScript script;
+        std::string error;
+        EXPECT_FALSE(script.load(path.string(), error));
+        EXPECT_EQ(error, path.string() + ": " + tooBig);
+    }
+    struct Case {
+        std::string line;
+        std::string error;
+    };
+    const std::vector<Case> cases = {
+        {"5 key \x1b[2J", "link:1: unknown key '\\x1b[2J'"},
+        {"5 \x1b]0;title\x07 1", "link:1: unknown event '\\x1b]0;title\\x07'"},
+        {"5 special " + std::string(1000, 'x'),
+         "link:1: unknown special key '" + std::string(kExcerptBytes, 'x') + "...'"},
+        // Found by fuzzing: escaping made an excerpt of control bytes four times too long.
+        {"5 key " + std::string(100, '\x0f'),
+         "link:1: unknown key '" + repeated("\\x0f", kExcerptBytes / 4) + "...'"},
+        {std::string(1000, '9') + " key z",
+         "link:1: frame must be a whole number from 1 up, not '" + std::string(kExcerptBytes, '9') +
+             "...'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.error);
+        InputScript script;
+        std::string error;
+        EXPECT_FALSE(script.parse(c.line, "link", error));
+        EXPECT_EQ(error, c.error);
+    }
+}
+
+// A refused text leaves the script as it was, so a bad link cannot undo a good one.
+TEST_F(InputScriptTest, RefusedTextKeepsTheEventsHeldBefore) {
+    InputScript script;
+    std::string error;
+    ASSERT_TRUE(script.parse("3 key z\n", "first", error)) << error;
+    EXPECT_FALSE(script.parse("3 key z\n4 key zz\n", "second", error));
+    EXPECT_EQ(error, "second:2: unknown key 'zz'");
+    EXPECT_EQ(script.events(), std::vector<InputEvent>{key(3, 'z')});
+}
+
+// Handed on through a handler of the caller's, events arrive once each, in order, and the script
+// counts as finished only after its last one.
+TEST_F(InputScriptTest, HandsEventsToAHandlerOnceEachAndThenIsFinished) {
+    InputScript script;
+    std::string error;
+    ASSERT_TRUE(script.parse("2 key z\n2 key x\n5 motion 3 4\n", "link", error)) << error;
+    std::vector<InputEvent> handed;
+    const auto handle = [&handed](const InputEvent& event) { handed.push_back(event); };
+
+    script.applyBefore(1, handle);
+    EXPECT_TRUE(handed.empty());
+    script.applyBefore(2, handle);
+    script.applyBefore(2, handle); // asked twice: nothing twice
+    EXPECT_EQ(handed, (std::vector<InputEvent>{key(2, 'z'), key(2, 'x')}));
+    EXPECT_FALSE(script.finished());
+    script.applyBefore(9, handle); // a frame passed over still gets its events, late
+    EXPECT_EQ(handed.size(), 3u);
+    EXPECT_EQ(handed.back(), motion(5, 3, 4));
+    EXPECT_TRUE(script.finished());
 }
 
 using InputRecorderTest = InputFilesTest;

@@ -556,6 +556,10 @@ void FGAPIENTRY glutMainLoopEvent(void) {
     rec("glutMainLoopEvent");
 }
 
+void FGAPIENTRY glutFullScreen(void) {
+    rec("glutFullScreen");
+}
+
 void FGAPIENTRY glutLeaveMainLoop(void) {
     rec("glutLeaveMainLoop");
 }
