@@ -109,9 +109,8 @@ TEST(StepScheduler, FasterDisplaysSpreadTheSteps) {
     }
 }
 
-// A display rate just inside the lock would drift a whole step against the schedule after about
-// 17 s (59.94 Hz) without it; locked, the 1,000th frame still takes exactly one step, and the
-// game has taken one step per frame.
+// Without the lock, 59.94 Hz against a 60 Hz schedule doubles a step within 12 s; locked, an
+// hour of frames takes exactly one step each.
 TEST(StepScheduler, LockedDisplayNeverDoublesAStepOverAnHour) {
     StepScheduler scheduler(60);
     const auto frames = displayFrames(59.94, 3600.0, 1.0);
