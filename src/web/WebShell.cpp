@@ -17,6 +17,8 @@
 #include <cstdio>
 #include <string>
 
+// The bodies are JavaScript, which clang-format does not know.
+// clang-format off
 // What the page asked for (shell.html sets these on Module before the game starts): the steps a
 // second, or StepScheduler::kEveryAnimationFrame; and the frame to stop after, 0 for none.
 EM_JS(int, pageStepsPerSecond, (int fallback), {
@@ -29,11 +31,12 @@ EM_JS(int, pageLastFrame, (), { return Module['lastFrame'] || 0; });
 EM_JS(double, animationFrameTime, (), {
     return Module['animationFrameTime'] || performance.now();
 });
+// clang-format on
 
 namespace {
 
-Game* webGame = nullptr;       // not owned; lives until the page goes
-InputScript* script = nullptr; // not owned; null unless the page gave an input file
+Game* webGame = nullptr;            // not owned; lives until the page goes
+InputScript* script = nullptr;      // not owned; null unless the page gave an input file
 StepScheduler* scheduler = nullptr; // not owned; lives until the page goes
 std::int32_t lastFrame = 0;         // no step past this frame; 0: no end
 
