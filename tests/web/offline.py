@@ -2,7 +2,7 @@
 files, so with the network gone (the DevTools protocol's offline mode, and the server shut down)
 a reload plays the game, replays included. The manifest names the game, its icon at 192 and 512
 pixels, landscape and full screen, and Chromium finds nothing stopping an install. The cache is
-named after the build: a new build's worker keeps its own and drops the old one's."""
+named after the build, as sw.js names it."""
 
 import functools
 import http.server
@@ -98,21 +98,6 @@ def test(site):
             errors = [e for e in b.console_errors(driver) if "never-built.txt" not in e]
             b.check(not errors, "console errors: " + "; ".join(errors))
 
-            # Back online with a new build: its worker's cache takes the old one's place.
-            driver.execute_cdp_cmd("Network.emulateNetworkConditions", {
-                "offline": False, "latency": 0, "downloadThroughput": -1, "uploadThroughput": -1})
-            worker_path = os.path.join(copy, "sw.js")
-            with open(worker_path, encoding="utf-8") as worker:
-                text = worker.read()
-            with open(worker_path, "w", encoding="utf-8") as worker:
-                worker.write(text.replace(cache, "spintunnel-newbuild"))
-            server = Server(copy, int(base.rsplit(":", 1)[1].strip("/")))
-
-            def replaced():
-                plays(driver, base)
-                return driver.execute_script(CACHES) == ["spintunnel-newbuild"]
-
-            b.wait_for("the new build's cache alone", replaced, 120, 1)
     finally:
         if server is not None:
             server.stop()
