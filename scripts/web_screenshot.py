@@ -1,8 +1,10 @@
 #!/usr/bin/python3
-"""The README's picture of the game in a browser: the page in headless Chromium, replaying the
-orbs game up to frame 900, cropped to the page's content.
+"""The README's pictures of the game in a browser: the page in headless Chromium, replaying the
+orbs game up to frame 900, cropped to the page's content; and the same page on a phone (Chromium's
+mobile emulation, 390 x 844 CSS pixels, touch), top to bottom as the phone shows it.
 
-usage: scripts/web_screenshot.py [SITE_DIR [PICTURE]]   (defaults: build-web/site, docs/images/web.png)
+usage: scripts/web_screenshot.py [SITE_DIR [PICTURE [PHONE_PICTURE]]]
+       (defaults: build-web/site, docs/images/web.png, docs/images/web-phone.png; - skips one)
 """
 
 import io
@@ -16,15 +18,41 @@ from PIL import Image  # noqa: E402
 root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 site = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "build-web", "site")
 picture = sys.argv[2] if len(sys.argv) > 2 else os.path.join(root, "docs", "images", "web.png")
+phone_picture = (sys.argv[3] if len(sys.argv) > 3
+                 else os.path.join(root, "docs", "images", "web-phone.png"))
 
-with browser.session(site) as (driver, base):
-    driver.set_window_size(800, 1000)  # room for the whole page
-    browser.stopped_picture(driver, base, "games/orbs.txt", 900)
-    main = driver.find_element("tag name", "main")
-    shot = Image.open(io.BytesIO(driver.get_screenshot_as_png())).convert("RGB")
-    box = main.rect
-    margin = 16
-    shot.crop((int(box["x"]) - margin, int(box["y"]) - margin,
-               int(box["x"] + box["width"]) + margin, int(box["y"] + box["height"]) + margin)
-              ).save(picture, optimize=True)
-print(f"wrote {picture}")
+FRAME = 900
+SECONDS = 900  # software WebGL on a busy machine can take minutes for 900 frames
+
+
+def replay_orbs(driver, base):
+    driver.get(f"{base}index.html?input=games/orbs.txt&frames={FRAME}")
+    browser.wait_for_state(driver, "stopped", SECONDS)
+
+
+def desktop(path):
+    with browser.session(site) as (driver, base):
+        driver.set_window_size(800, 1000)  # room for the whole page
+        replay_orbs(driver, base)
+        main = driver.find_element("tag name", "main")
+        shot = Image.open(io.BytesIO(driver.get_screenshot_as_png())).convert("RGB")
+        box = main.rect
+        margin = 16
+        shot.crop((int(box["x"]) - margin, int(box["y"]) - margin,
+                   int(box["x"] + box["width"]) + margin, int(box["y"] + box["height"]) + margin)
+                  ).save(path, optimize=True)
+
+
+def phone(path):
+    with browser.session(site, phone=browser.PHONE) as (driver, base):
+        replay_orbs(driver, base)
+        # The phone's whole screen at one CSS pixel to a picture pixel, as the page lays it out.
+        shot = Image.open(io.BytesIO(driver.get_screenshot_as_png())).convert("RGB")
+        width, height = driver.execute_script("return [innerWidth, innerHeight];")
+        shot.resize((width, height), Image.LANCZOS).save(path, optimize=True)
+
+
+for take, path in ((desktop, picture), (phone, phone_picture)):
+    if path != "-":
+        take(path)
+        print(f"wrote {path}")

@@ -7,6 +7,7 @@
 #include "shell/GameOptions.h"
 #include "shell/InputScript.h"
 #include "shell/Shell.h"
+#include "shell/StepScheduler.h"
 #include "web/LegacyGl.h"
 
 #include <GL/glut.h>
@@ -16,18 +17,45 @@
 #include <cstdio>
 #include <string>
 
+// The bodies are JavaScript, which clang-format does not know.
+// clang-format off
+// What the page asked for (shell.html sets these on Module before the game starts): the steps a
+// second, or StepScheduler::kEveryAnimationFrame; and the frame to stop after, 0 for none.
+EM_JS(int, pageStepsPerSecond, (int fallback), {
+    var steps = Module['stepsPerSecond'];
+    return typeof steps === 'number' ? steps : fallback;
+});
+EM_JS(int, pageLastFrame, (), { return Module['lastFrame'] || 0; });
+// The timestamp requestAnimationFrame gave the frame now running (pacing.js keeps it): the same
+// for every callback of one frame, unlike the time now.
+EM_JS(double, animationFrameTime, (), {
+    return Module['animationFrameTime'] || performance.now();
+});
+// clang-format on
+
 namespace {
 
-Game* webGame = nullptr;       // not owned; lives until the page goes
-InputScript* script = nullptr; // not owned; null unless the page gave an input file
+Game* webGame = nullptr;            // not owned; lives until the page goes
+InputScript* script = nullptr;      // not owned; null unless the page gave an input file
+StepScheduler* scheduler = nullptr; // not owned; lives until the page goes
+std::int32_t lastFrame = 0;         // no step past this frame; 0: no end
 
-// One animation frame: the script's events for the coming frame, then the frame routine itself,
-// just as the capture tool steps a replay.
-void animationFrame() {
+// One game step: the script's events for the coming frame, then the frame routine itself, just as
+// the capture tool steps a replay.
+void step() {
     if (script != nullptr) {
         script->applyBefore(wrappingIncrement(frameCount), *webGame);
     }
     webGame->frame();
+}
+
+// One animation frame takes the steps that have come due by its time, often one, sometimes none
+// (it then draws nothing, and the canvas keeps the frame before).
+void animationFrame() {
+    const int steps = scheduler->stepsFor(animationFrameTime());
+    for (int i = 0; i < steps && (lastFrame == 0 || frameCount < lastFrame); ++i) {
+        step();
+    }
 }
 
 } // namespace
@@ -43,12 +71,31 @@ EMSCRIPTEN_KEEPALIVE float spintunnelSpinAngle() {
 EMSCRIPTEN_KEEPALIVE std::int32_t spintunnelTexturing() {
     return texturingEnabled;
 }
+EMSCRIPTEN_KEEPALIVE float spintunnelSpinSpeed() {
+    return spinSpeed;
+}
+EMSCRIPTEN_KEEPALIVE std::int32_t spintunnelShotsInFlight() {
+    std::int32_t shots = 0;
+    for (int slot = 0; slot < ShotController::kSlots; ++slot) {
+        shots += webGame->shots().shotInSlot(slot) != nullptr ? 1 : 0;
+    }
+    return shots;
+}
 }
 
 int runWebGame(int argc, char** argv) {
     static Game game;
     static InputScript inputScript;
     webGame = &game;
+    int stepsPerSecond = pageStepsPerSecond(StepScheduler::kDefaultStepsPerSecond);
+    if (stepsPerSecond != StepScheduler::kEveryAnimationFrame &&
+        (stepsPerSecond < StepScheduler::kMinStepsPerSecond ||
+         stepsPerSecond > StepScheduler::kMaxStepsPerSecond)) {
+        stepsPerSecond = StepScheduler::kDefaultStepsPerSecond;
+    }
+    static StepScheduler stepScheduler(stepsPerSecond);
+    scheduler = &stepScheduler;
+    lastFrame = pageLastFrame();
 
     if (argc > 1) {
         std::string error;

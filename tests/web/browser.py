@@ -40,6 +40,8 @@ CHROMIUM_FLAGS = [
 ]
 CANVAS_WIDTH = 640
 CANVAS_HEIGHT = 480
+# Chromium's mobile emulation of a phone: 390 x 844 CSS pixels, three device pixels to one, touch.
+PHONE = {"deviceMetrics": {"width": 390, "height": 844, "pixelRatio": 3, "touch": True}}
 
 
 class TestFailure(Exception):
@@ -122,7 +124,10 @@ def served(site):
 
 
 @contextlib.contextmanager
-def chromium():
+def chromium(extra_flags=(), phone=None):
+    """phone: a mobile emulation such as PHONE; by default SPINTUNNEL_WEB_PHONE=1 asks for PHONE."""
+    if phone is None and os.environ.get("SPINTUNNEL_WEB_PHONE") == "1":
+        phone = PHONE
     for program in (CHROMIUM, CHROMEDRIVER):
         check(os.access(program, os.X_OK), f"cannot start the browser: {program} is not installed")
     profile = tempfile.mkdtemp(prefix="spintunnel-web-test-")
@@ -131,6 +136,10 @@ def chromium():
     for flag in CHROMIUM_FLAGS:
         options.add_argument(flag)
     options.add_argument(f"--user-data-dir={profile}")
+    for flag in extra_flags:
+        options.add_argument(flag)
+    if phone:
+        options.add_experimental_option("mobileEmulation", phone)
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
     try:
         driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
@@ -146,9 +155,10 @@ def chromium():
 
 
 @contextlib.contextmanager
-def session(site):
-    """The served site and a browser: yields (driver, base address)."""
-    with served(site) as base, chromium() as driver:
+def session(site, **browser_options):
+    """The served site and a browser (options as chromium() takes them): yields (driver, base
+    address)."""
+    with served(site) as base, chromium(**browser_options) as driver:
         yield driver, base
 
 
@@ -199,7 +209,7 @@ def stopped_picture(driver, base, game_input, frame):
     """Loads the page replaying game_input (a path under the site) up to `frame` and returns the
     picture of that frame, read from the canvas while it was still the frame just drawn."""
     driver.get(f"{base}index.html?input={game_input}&frames={frame}")
-    wait_for_state(driver, "stopped")
+    wait_for_state(driver, "stopped", 600)  # software WebGL on a busy machine is slow
     check(game(driver, "frameCount()") == frame, f"stopped at frame "
           f"{game(driver, 'frameCount()')}, not {frame}")
     return decode_data_url(game(driver, "picture"))

@@ -1,6 +1,7 @@
-"""One game step per animation frame, and the same course every time: after the page has run N
-animation frames the game's frame counter is N, and loading the same input again gives the same
-pictures, byte for byte."""
+"""One game step per animation frame with ?fps=display, and the same course every time: after the
+page has run N animation frames the game's frame counter is N; whatever the pacing, a replay stops
+exactly at the frame asked for, and loading the same input again gives the same pictures, byte for
+byte."""
 
 import browser as b
 
@@ -21,7 +22,11 @@ def test(site):
     with b.session(site) as (driver, base):
         driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
                                {"source": COUNT_ANIMATION_FRAMES})
-        picture = b.stopped_picture(driver, base, "games/tunnel.txt", FRAMES)
+        driver.get(f"{base}index.html?input=games/tunnel.txt&frames={FRAMES}&fps=display")
+        b.wait_for_state(driver, "stopped")
+        b.check(b.game(driver, "frameCount()") == FRAMES,
+                f"stopped at frame {b.game(driver, 'frameCount()')}, not {FRAMES}")
+        picture = b.decode_data_url(b.game(driver, "picture"))
         counted = driver.execute_script("return window.animationFramesRun;")
         b.check(counted == FRAMES, f"{counted} animation frames ran for {FRAMES} game frames")
         b.check(b.game(driver, "loopFrames") == FRAMES,
