@@ -18,7 +18,7 @@ void expectPoint(const Vec3& actual, const Vec3& expected, const std::string& wh
     }
 }
 
-Vec3 apply(const MatrixStack& stack, const Vec3& p) {
+Vec3 transformed(const MatrixStack& stack, const Vec3& p) {
     return MatrixStack::transformAffine(stack.top(), p[0], p[1], p[2]);
 }
 
@@ -74,7 +74,7 @@ TEST(MatrixStackTest, CallsApplyInGlOrder) {
     for (const TransformCase& c : cases) {
         MatrixStack stack;
         c.build(stack);
-        expectPoint(apply(stack, c.point), c.expected, c.what);
+        expectPoint(transformed(stack, c.point), c.expected, c.what);
     }
 }
 

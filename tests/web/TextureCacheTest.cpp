@@ -43,6 +43,21 @@ TEST(TextureCacheTest, FindsAnImageByItsContent) {
     EXPECT_EQ(cache.size(), 1u);
 }
 
+// The comparison goes by blocks of words and then byte by byte: a change anywhere is seen.
+TEST(TextureCacheTest, SeesAChangedByteAnywhere) {
+    constexpr int kSide = 6; // 108 bytes: one block of 64, then a tail
+    const std::vector<std::uint8_t> image = pattern(kSide, 3);
+    TextureCache cache;
+    cache.add(rgb(kSide, image), 7);
+    for (const std::size_t at : {std::size_t{0}, std::size_t{9}, std::size_t{63}, std::size_t{64},
+                                 std::size_t{100}, image.size() - 1}) {
+        std::vector<std::uint8_t> changed = image;
+        changed[at] ^= 0x80;
+        EXPECT_EQ(cache.find(rgb(kSide, changed)), 0u) << "byte " << at << " changed";
+    }
+    EXPECT_EQ(cache.find(rgb(kSide, image)), 7u);
+}
+
 // Past its capacity the cache lets go of the image found longest ago and says which texture to
 // delete; the images still in use stay.
 TEST(TextureCacheTest, EvictsTheLeastRecentlyFoundImage) {
