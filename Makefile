@@ -12,7 +12,7 @@ FUZZ_TARGETS := input_script game_options
 WEB_BUILD_DIR ?= build-web
 WEB_PORT ?= 8642
 
-.PHONY: all deps build play test clean screenshots bench package web play-web fuzz fuzz-build
+.PHONY: all deps build play test clean screenshots bench bench-web package web play-web fuzz fuzz-build
 
 all: build
 
@@ -75,6 +75,12 @@ screenshots: build
 # steady-state frame's instructions go. Takes a while; BENCH_RUNS=N sets the runs per figure.
 bench: build
 	bench/bench.sh $(BUILD_DIR)
+
+# The web page's own main-thread milliseconds per frame and its frames per second at full load, in
+# each browser engine (BENCH_WEB_ENGINES=chromium,...; BENCH_WEB_RUNS=N runs per figure), and the
+# site's size.
+bench-web: web
+	/usr/bin/python3 bench/bench_web.py --site $(WEB_BUILD_DIR)/site
 
 # The Debian package, laid out like Debian's own games and with its library dependencies worked out
 # from the program: $(BUILD_DIR)/spintunnel_<version>_<arch>.deb.

@@ -21,6 +21,8 @@ public:
         Vec4 ambient{0.0f, 0.0f, 0.0f, 1.0f};
         Vec4 diffuse{0.0f, 0.0f, 0.0f, 1.0f};
         Vec4 specular{0.0f, 0.0f, 0.0f, 1.0f};
+
+        bool operator==(const Light&) const = default;
     };
 
     struct Material {
@@ -29,6 +31,8 @@ public:
         Vec4 specular{0.0f, 0.0f, 0.0f, 1.0f};
         Vec4 emission{0.0f, 0.0f, 0.0f, 1.0f};
         float shininess = 0.0f;
+
+        bool operator==(const Material&) const = default;
     };
 
     VertexLighting();

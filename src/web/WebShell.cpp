@@ -107,7 +107,7 @@ int runWebGame(int argc, char** argv) {
     }
 
     openWindow(&argc, argv);
-    bindDefaultTexture();
+    initFixedFunctionGl();
     initRenderState();
     registerCallbacks(game);
     // GLUT's idle callback runs on a timer; the page's animation frames pace the game instead.

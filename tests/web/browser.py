@@ -205,11 +205,11 @@ def console_errors(driver):
     return [entry["message"] for entry in driver.get_log("browser") if entry["level"] == "SEVERE"]
 
 
-def stopped_picture(driver, base, game_input, frame):
+def stopped_picture(driver, base, game_input, frame, seconds=600):
     """Loads the page replaying game_input (a path under the site) up to `frame` and returns the
     picture of that frame, read from the canvas while it was still the frame just drawn."""
     driver.get(f"{base}index.html?input={game_input}&frames={frame}")
-    wait_for_state(driver, "stopped", 600)  # software WebGL on a busy machine is slow
+    wait_for_state(driver, "stopped", seconds)
     check(game(driver, "frameCount()") == frame, f"stopped at frame "
           f"{game(driver, 'frameCount()')}, not {frame}")
     return decode_data_url(game(driver, "picture"))
