@@ -5,9 +5,9 @@
 #include "scene/Wrapping.h"
 #include "shell/Game.h"
 #include "shell/GameOptions.h"
-#include "shell/InputScript.h"
 #include "shell/Shell.h"
 #include "web/LegacyGl.h"
+#include "web/WebReplay.h"
 
 #include <GL/glut.h>
 #include <emscripten.h>
@@ -18,16 +18,17 @@
 
 namespace {
 
-Game* webGame = nullptr;       // not owned; lives until the page goes
-InputScript* script = nullptr; // not owned; null unless the page gave an input file
+Game* webGame = nullptr; // not owned; lives until the page goes
 
-// One animation frame: the script's events for the coming frame, then the frame routine itself,
-// just as the capture tool steps a replay.
+// The page's recording, which spintunnel.recording() reads back.
+constexpr const char* kRecordingPath = "/recording.txt";
+// Game steps an animation frame takes in ordinary play; a replay's speed multiplies it.
+constexpr int kNormalStepsPerFrame = 1;
+
+// One animation frame: each step takes the replay's events for the coming frame, then runs the
+// frame routine itself, just as the capture tool steps a replay.
 void animationFrame() {
-    if (script != nullptr) {
-        script->applyBefore(wrappingIncrement(frameCount), *webGame);
-    }
-    webGame->frame();
+    webReplay().animationFrame(kNormalStepsPerFrame, *webGame);
 }
 
 } // namespace
@@ -47,17 +48,19 @@ EMSCRIPTEN_KEEPALIVE std::int32_t spintunnelTexturing() {
 
 int runWebGame(int argc, char** argv) {
     static Game game;
-    static InputScript inputScript;
     webGame = &game;
 
-    if (argc > 1) {
-        std::string error;
-        if (!inputScript.load(argv[1], error)) {
-            std::fprintf(stderr, "spintunnel: %s\n", error.c_str());
-            return GameOptions::kUsageStatus;
-        }
-        script = &inputScript;
+    WebReplay& replay = webReplay();
+    std::string error;
+    if (argc > 1 && !replay.load(argv[1], error)) {
+        std::fprintf(stderr, "spintunnel: %s\n", error.c_str());
+        return GameOptions::kUsageStatus;
     }
+    if (!replay.startRecording(kRecordingPath, error)) {
+        std::fprintf(stderr, "spintunnel: %s\n", error.c_str());
+        return GameOptions::kUsageStatus;
+    }
+    setInputRecorder(&replay.recorder());
 
     openWindow(&argc, argv);
     bindDefaultTexture();
