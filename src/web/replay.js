@@ -157,18 +157,23 @@
     replayOnLoad = true; // ?input=
   }
 
-  // --- While a replay runs, the player's input waits: it would change the course being watched
-  // (a click anywhere on the page reaches GLUT as a mouse release that moves lastMouseX).
+  // --- While a replay runs, the player's input waits: it would change the course being watched.
+  // Nor does using these controls reach the game: GLUT takes a mouse release anywhere on the page
+  // as the game's, which moves lastMouseX and so the next turn by the mouse.
 
   function replaying() {
     return runtimeReady && Module._spintunnelReplaying() === 1;
+  }
+
+  function onControls(event) {
+    return event.target instanceof Element && event.target.closest('#keep, #watch') !== null;
   }
 
   const HELD_EVENTS = ['keydown', 'keyup', 'keypress', 'mousedown', 'mouseup', 'mousemove',
     'touchstart', 'touchmove', 'touchend', 'wheel', 'mousewheel', 'DOMMouseScroll'];
   for (const type of HELD_EVENTS) {
     window.addEventListener(type, (event) => {
-      if (replaying()) event.stopImmediatePropagation();
+      if (replaying() || onControls(event)) event.stopImmediatePropagation();
     }, true);
   }
 
