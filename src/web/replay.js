@@ -183,10 +183,10 @@
   style.textContent = `
     #keep, #watch { margin: 0.4em 0; display: flex; gap: 0.5em; align-items: center; flex-wrap: wrap; }
     #watch[hidden], #replay-link[hidden] { display: none; }
-    #watch progress { flex: 1; min-width: 8em; }
+    #watch progress { flex: 1; min-width: 4em; }
     #watch button[aria-pressed="true"] { background: #58a; color: #fff; }
     #replay-link { width: 100%; font: 12px monospace; }
-    #jump-frame { width: 6em; }
+    #jump-frame { width: 5em; }
   `;
   document.head.appendChild(style);
 
@@ -197,8 +197,8 @@
       <progress id="replay-progress" max="1" value="0"></progress>
       <button id="replay-play" type="button">Pause</button>
       ${SPEEDS.map((speed) => `<button type="button" data-speed="${speed}">\u00d7${speed}</button>`).join('')}
-      <label>Frame <input id="jump-frame" type="number" min="1" step="1"></label>
-      <button id="jump" type="button">Jump</button>
+      <input id="jump-frame" type="number" min="1" step="1" placeholder="frame"
+             aria-label="Frame to jump to"><button id="jump" type="button">Jump</button>
     </div>
     <div id="keep">
       <button id="save-recording" type="button">Save recording</button>
