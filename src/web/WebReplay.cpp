@@ -5,15 +5,16 @@
 #include "shell/Game.h"
 #include "shell/InputEvent.h"
 
-#include <emscripten.h>
-
-#include <cstdlib>
+#include <chrono>
 
 namespace {
 
+bool within(int coordinate) {
+    return coordinate >= -WebReplay::kReachablePixels && coordinate <= WebReplay::kReachablePixels;
+}
+
 bool reachable(const InputEvent& event) {
-    return std::abs(event.x) <= WebReplay::kReachablePixels &&
-           std::abs(event.y) <= WebReplay::kReachablePixels;
+    return within(event.x) && within(event.y);
 }
 
 } // namespace
@@ -80,8 +81,9 @@ void WebReplay::step(Game& game) {
 
 void WebReplay::animationFrame(int normalSteps, Game& game) {
     if (jumpTarget_ > 0) {
-        const double sliceEnd = emscripten_get_now() + kJumpSliceMs;
-        while (frameCount < jumpTarget_ && !atStop() && emscripten_get_now() < sliceEnd) {
+        const auto sliceEnd = std::chrono::steady_clock::now() + kJumpSlice;
+        while (frameCount < jumpTarget_ && !atStop() &&
+               std::chrono::steady_clock::now() < sliceEnd) {
             step(game);
         }
         if (frameCount >= jumpTarget_ || atStop()) {
@@ -106,43 +108,4 @@ void WebReplay::animationFrame(int normalSteps, Game& game) {
             break;
         }
     }
-}
-
-WebReplay& webReplay() {
-    static WebReplay replay;
-    return replay;
-}
-
-// The page's replay controls, and what they show.
-extern "C" {
-EMSCRIPTEN_KEEPALIVE std::int32_t spintunnelReplaying() {
-    return webReplay().replaying() ? 1 : 0;
-}
-EMSCRIPTEN_KEEPALIVE std::int32_t spintunnelReplayLastFrame() {
-    return webReplay().lastFrame();
-}
-EMSCRIPTEN_KEEPALIVE std::int32_t spintunnelReplayPaused() {
-    return webReplay().paused() ? 1 : 0;
-}
-EMSCRIPTEN_KEEPALIVE void spintunnelSetReplayPaused(std::int32_t paused) {
-    webReplay().setPaused(paused != 0);
-}
-EMSCRIPTEN_KEEPALIVE std::int32_t spintunnelReplaySpeed() {
-    return webReplay().speed();
-}
-EMSCRIPTEN_KEEPALIVE void spintunnelSetReplaySpeed(std::int32_t speed) {
-    webReplay().setSpeed(speed);
-}
-EMSCRIPTEN_KEEPALIVE void spintunnelJumpTo(std::int32_t frame) {
-    webReplay().jumpTo(frame);
-}
-EMSCRIPTEN_KEEPALIVE std::int32_t spintunnelJumpTarget() {
-    return webReplay().jumpTarget();
-}
-EMSCRIPTEN_KEEPALIVE std::int32_t spintunnelTakeJumpArrival() {
-    return webReplay().takeArrival() ? 1 : 0;
-}
-EMSCRIPTEN_KEEPALIVE void spintunnelStopAt(std::int32_t frame) {
-    webReplay().stopAt(frame);
-}
 }

@@ -3,6 +3,7 @@
 #include "shell/InputRecorder.h"
 #include "shell/InputScript.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -22,7 +23,7 @@ public:
     static constexpr int kReachablePixels = 1 << 16;
     // A jump steps back to back for at most this long in one animation frame, so the page still
     // answers while it catches up.
-    static constexpr double kJumpSliceMs = 50.0;
+    static constexpr std::chrono::milliseconds kJumpSlice{50};
 
     // Starts the recording at path; false, with a one-line message, when it cannot be written.
     bool startRecording(const std::string& path, std::string& error);
@@ -33,7 +34,7 @@ public:
     bool load(const std::string& path, std::string& error);
 
     // One animation frame: normalSteps game steps times the speed, none while paused, or during a
-    // jump as many as fit in kJumpSliceMs. Never steps past the stop frame or a jump's target, and
+    // jump as many as fit in kJumpSlice. Never steps past the stop frame or a jump's target, and
     // ends the replay in the step that applies its last event.
     void animationFrame(int normalSteps, Game& game);
 
@@ -72,5 +73,6 @@ private:
     std::int32_t stopFrame_ = 0;
 };
 
-// The page's one instance, which the page's controls reach through the exported functions.
+// The page's one instance, which the page's controls reach through the functions ReplayControls.cpp
+// exports.
 WebReplay& webReplay();
