@@ -2,13 +2,12 @@
 
 #include "render/RenderState.h"
 #include "scene/GameState.h"
-#include "scene/Wrapping.h"
 #include "shell/Game.h"
 #include "shell/GameOptions.h"
-#include "shell/InputScript.h"
 #include "shell/Shell.h"
 #include "shell/StepScheduler.h"
 #include "web/LegacyGl.h"
+#include "web/WebReplay.h"
 
 #include <GL/glut.h>
 #include <emscripten.h>
@@ -36,26 +35,17 @@ EM_JS(double, animationFrameTime, (), {
 namespace {
 
 Game* webGame = nullptr;            // not owned; lives until the page goes
-InputScript* script = nullptr;      // not owned; null unless the page gave an input file
 StepScheduler* scheduler = nullptr; // not owned; lives until the page goes
-std::int32_t lastFrame = 0;         // no step past this frame; 0: no end
 
-// One game step: the script's events for the coming frame, then the frame routine itself, just as
-// the capture tool steps a replay.
-void step() {
-    if (script != nullptr) {
-        script->applyBefore(wrappingIncrement(frameCount), *webGame);
-    }
-    webGame->frame();
-}
+// The page's recording, which spintunnel.recording() reads back.
+constexpr const char* kRecordingPath = "/recording.txt";
 
 // One animation frame takes the steps that have come due by its time, often one, sometimes none
-// (it then draws nothing, and the canvas keeps the frame before).
+// (it then draws nothing, and the canvas keeps the frame before). A replay being watched multiplies
+// them by its speed; each step takes the replay's events for the coming frame, then runs the frame
+// routine itself, just as the capture tool steps a replay.
 void animationFrame() {
-    const int steps = scheduler->stepsFor(animationFrameTime());
-    for (int i = 0; i < steps && (lastFrame == 0 || frameCount < lastFrame); ++i) {
-        step();
-    }
+    webReplay().animationFrame(scheduler->stepsFor(animationFrameTime()), *webGame);
 }
 
 } // namespace
@@ -85,7 +75,6 @@ EMSCRIPTEN_KEEPALIVE std::int32_t spintunnelShotsInFlight() {
 
 int runWebGame(int argc, char** argv) {
     static Game game;
-    static InputScript inputScript;
     webGame = &game;
     int stepsPerSecond = pageStepsPerSecond(StepScheduler::kDefaultStepsPerSecond);
     if (stepsPerSecond != StepScheduler::kEveryAnimationFrame &&
@@ -95,16 +84,19 @@ int runWebGame(int argc, char** argv) {
     }
     static StepScheduler stepScheduler(stepsPerSecond);
     scheduler = &stepScheduler;
-    lastFrame = pageLastFrame();
 
-    if (argc > 1) {
-        std::string error;
-        if (!inputScript.load(argv[1], error)) {
-            std::fprintf(stderr, "spintunnel: %s\n", error.c_str());
-            return GameOptions::kUsageStatus;
-        }
-        script = &inputScript;
+    WebReplay& replay = webReplay();
+    replay.stopAt(pageLastFrame());
+    std::string error;
+    if (argc > 1 && !replay.load(argv[1], error)) {
+        std::fprintf(stderr, "spintunnel: %s\n", error.c_str());
+        return GameOptions::kUsageStatus;
     }
+    if (!replay.startRecording(kRecordingPath, error)) {
+        std::fprintf(stderr, "spintunnel: %s\n", error.c_str());
+        return GameOptions::kUsageStatus;
+    }
+    setInputRecorder(&replay.recorder());
 
     openWindow(&argc, argv);
     initFixedFunctionGl();

@@ -1,14 +1,17 @@
 // Touch controls and gamepads play the game through the callbacks GLUT registered for the keys
 // and the mouse: the same road the keyboard and the mouse take into the shell, which stamps each
 // input with its frame (and records it), so a game played this way replays like any other.
-// Nothing reaches the game unless it is being played.
+// Nothing reaches the game unless it is being played, and nothing while a replay is being watched:
+// live input waits for the replay's last event, as the keys and the mouse do.
 var GAME_MOUSE_LEFT = 0;  // GLUT_LEFT_BUTTON
 var GAME_MOUSE_RIGHT = 2; // GLUT_RIGHT_BUTTON
 var GAME_MOUSE_DOWN = 0;  // GLUT_DOWN
 var GAME_MOUSE_UP = 1;    // GLUT_UP
 
 function gameIsPlaying() {
-  return window['spintunnel'] && window['spintunnel'].state === 'playing';
+  var page = window['spintunnel'];
+  if (!page || page.state !== 'playing') return false;
+  return !(page.replay && page.replay.running());
 }
 
 function sendGameKey(character) {

@@ -48,13 +48,14 @@ struct Options {
     bool checkGlErrors = false;
     std::int32_t profileFirst = 0; // frames counted by callgrind, each dumped on its own
     std::int32_t profileLast = -1;
-    GameOptions game; // --fps and --vsync, as the game itself takes them
+    GameOptions game;        // --fps and --vsync, as the game itself takes them
+    bool printState = false; // the game's frame count and spin angle after the last frame
 };
 
 const char* const kUsage =
     "usage: spintunnel-capture --frames N [--input FILE] [--shot FRAME:PATH.png]... [--stats] "
     "[--stats-from FRAME] [--frame-times PATH] [--check-gl-errors] [--profile-frames FIRST:LAST] "
-    "[--fps N] [--vsync on|off]";
+    "[--fps N] [--vsync on|off] [--state]";
 
 void fail(const std::string& message) {
     std::fprintf(stderr, "spintunnel-capture: %s\n", message.c_str());
@@ -119,6 +120,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
             }
         } else if (option == "--check-gl-errors") {
             options.checkGlErrors = true;
+        } else if (option == "--state") {
+            options.printState = true;
         } else {
             error = "unknown or incomplete option '" + std::string(option) + "'\n" + kUsage;
             return false;
@@ -352,6 +355,11 @@ int main(int argc, char** argv) {
         !writeFrameTimes(frameMilliseconds, options.statsFrom, options.frameTimesPath, error)) {
         fail(error);
         return 1;
+    }
+    if (options.printState) {
+        // Nine significant digits give back the same float, for comparisons with other front doors.
+        std::printf("frame_count %d\nspin_angle %.9g\n", frameCount,
+                    static_cast<double>(spinAngle));
     }
     if (glErrors > 0) {
         fail(std::to_string(glErrors) + " GL errors");
