@@ -18,11 +18,9 @@ REPLAYS = [("burst", 196), ("untextured", 60)]
 
 
 def test(site):
-    with b.session(site) as (driver, base):
-        driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
-                               {"source": COUNT_ANIMATION_FRAMES})
+    with b.session(site, COUNT_ANIMATION_FRAMES) as (driver, base):
         picture = b.stopped_picture(driver, base, "games/tunnel.txt", FRAMES)
-        counted = driver.execute_script("return window.animationFramesRun;")
+        counted = driver.evaluate("return window.animationFramesRun;")
         b.check(counted == FRAMES, f"{counted} animation frames ran for {FRAMES} game frames")
         b.check(b.game(driver, "loopFrames") == FRAMES,
                 f"the main loop ran {b.game(driver, 'loopFrames')} times for {FRAMES} frames")
