@@ -504,11 +504,17 @@ def console_errors(driver):
     return errors + driver.engine_errors()
 
 
+# How long a replay may take to reach its frame. Measured on the busy 2-core machine: WebKit drew 17
+# frames a second at first and 7 by frame 200; a third of that is allowed, 0.4 s a frame.
+REPLAY_START_SECONDS = 60
+REPLAY_SECONDS_PER_FRAME = 0.4
+
+
 def stopped_picture(driver, base, game_input, frame):
     """Loads the page replaying game_input (a path under the site) up to `frame` and returns the
     picture of that frame, read from the canvas while it was still the frame just drawn."""
     driver.load(f"{base}index.html?input={game_input}&frames={frame}")
-    wait_for_state(driver, "stopped")
+    wait_for_state(driver, "stopped", REPLAY_START_SECONDS + frame * REPLAY_SECONDS_PER_FRAME)
     check(game(driver, "frameCount()") == frame, f"stopped at frame "
           f"{game(driver, 'frameCount()')}, not {frame}")
     return decode_data_url(game(driver, "picture"))
