@@ -13,6 +13,7 @@ A test that cannot start its browser fails with the reason; it never skips.
 import base64
 import contextlib
 import functools
+import glob
 import http.server
 import io
 import json
@@ -48,8 +49,10 @@ CHROMIUM_FLAGS = [
     "--disable-quic",
     "--window-size=800,800",
 ]
-WEBKIT_BROWSER = os.environ.get("SPINTUNNEL_WEBKIT_BROWSER",
-                                "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser")
+# webkit2gtk-driver's browser lives in the architecture's library folder.
+WEBKIT_BROWSER = os.environ.get("SPINTUNNEL_WEBKIT_BROWSER", next(
+    iter(sorted(glob.glob("/usr/lib/*/webkit2gtk-4.1/MiniBrowser"))),
+    "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser"))
 WEBKIT_DRIVER = os.environ.get("SPINTUNNEL_WEBKIT_DRIVER", "/usr/bin/WebKitWebDriver")
 FIREFOX = os.environ.get("SPINTUNNEL_FIREFOX", "/usr/bin/firefox-esr")
 NODE = os.environ.get("SPINTUNNEL_NODE", shutil.which("node") or "/usr/bin/node")
