@@ -16,8 +16,11 @@ def test(site):
         b.check(b.status_line(driver) == "Playing", f"status line: {b.status_line(driver)!r}")
         b.wait_for_frames(driver, TUNNEL_IN_FRAME)
 
-        lit = b.lit_fraction(b.canvas_picture(driver), NOT_BLACK_FLOOR)
-        b.check(lit > MOST_PIXELS, f"only {lit:.0%} of the canvas is lit: no tunnel")
+        # WebKit's screenshot now and then comes back with a band of the canvas still black
+        # (measured: the top 160 rows, half the canvas lit, in 2 runs of 4); a later one shows the
+        # whole frame.
+        b.wait_for("the tunnel: more than half the canvas lit", lambda: b.lit_fraction(
+            b.canvas_picture(driver), NOT_BLACK_FLOOR) > MOST_PIXELS, 60, interval=0.5)
 
         icon = driver.evaluate(
             "const link = document.querySelector('link[rel=icon]');"
