@@ -80,7 +80,7 @@ bench: build
 # each browser engine (BENCH_WEB_ENGINES=chromium,...; BENCH_WEB_RUNS=N runs per figure), and the
 # site's size.
 bench-web: web
-	/usr/bin/python3 bench/bench_web.py --site $(WEB_BUILD_DIR)/site
+	xvfb-run -a -s "-screen 0 1280x1024x24" /usr/bin/python3 bench/bench_web.py --site $(WEB_BUILD_DIR)/site
 
 # The Debian package, laid out like Debian's own games and with its library dependencies worked out
 # from the program: $(BUILD_DIR)/spintunnel_<version>_<arch>.deb.

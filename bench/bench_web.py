@@ -25,8 +25,9 @@ GAMES = ["orbs", "untextured"]  # the scripted games, texturing on and off
 SITE_FILES = ["index.html", "index.js", "index.wasm", "index.data"]
 SECONDS_PER_RUN = 600  # a loaded 2-core machine may run the page at a few frames a second
 
-# Engine name -> a context manager that yields a selenium-style driver for a fresh browser.
-ENGINES = {"chromium": b.chromium}
+# Engine name -> a context manager that yields a fresh browser's page (firefox and webkit need a
+# display: make bench-web runs this under xvfb-run).
+ENGINES = b.BROWSERS
 
 
 def percentile(values, fraction):
@@ -37,7 +38,7 @@ def percentile(values, fraction):
 def one_run(driver, base, game):
     """Median and 99th percentile milliseconds per frame, and frames per second, over the window."""
     # One step per animation frame, so every frame's time is one step's, whatever the display.
-    driver.get(f"{base}index.html?input=games/{game}.txt&frames={LAST_FRAME}&fps=display")
+    driver.load(f"{base}index.html?input=games/{game}.txt&frames={LAST_FRAME}&fps=display")
     b.wait_for_state(driver, "stopped", seconds=SECONDS_PER_RUN)
     work = b.game(driver, f"frameWork.slice({FIRST_FRAME}, {LAST_FRAME + 1})")
     start = b.game(driver, f"frameStart.slice({FIRST_FRAME}, {LAST_FRAME + 1})")
@@ -66,7 +67,7 @@ def main():
     here = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     parser.add_argument("--site", default=os.path.join(here, "build-web", "site"))
     parser.add_argument("--runs", type=int, default=int(os.environ.get("BENCH_WEB_RUNS", "3")))
-    parser.add_argument("--engines", default=os.environ.get("BENCH_WEB_ENGINES", "chromium"))
+    parser.add_argument("--engines", default=os.environ.get("BENCH_WEB_ENGINES", ",".join(ENGINES)))
     options = parser.parse_args()
     engines = options.engines.split(",")
     for engine in engines:
@@ -83,7 +84,7 @@ def main():
     print(f"{'engine':10} {'game':11} {'median ms':>10} {'p99 ms':>8} {'fps':>6}")
     try:
         for engine in engines:
-            with b.served(options.site) as base, ENGINES[engine]() as driver:
+            with b.served(options.site) as base, b.leaving_no_process(), ENGINES[engine]() as driver:
                 for game in GAMES:
                     runs = [one_run(driver, base, game) for _ in range(options.runs)]
                     median, p99, fps = (statistics.median(column) for column in zip(*runs))

@@ -22,7 +22,15 @@ packages=(
     desktop-file-utils appstream lintian dpkg-dev file man-db
     # the browser build, and a real headless browser to test it in
     emscripten chromium chromium-driver python3-selenium python3-pil
+    # the same tests in Firefox and in WebKit (Safari's engine), each under xvfb; Firefox is driven
+    # by puppeteer-core from npm, under node
+    firefox-esr webkit2gtk-driver nodejs
 )
+# npm comes with Debian's npm package, or inside a node from elsewhere (NodeSource's nodejs
+# carries its own and conflicts with Debian's npm): only when there is none.
+if ! command -v npm >/dev/null 2>&1; then
+    packages+=(npm)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -31,19 +39,26 @@ for package in "${packages[@]}"; do
     fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-    exit 0
+if [ ${#missing[@]} -ne 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null 2>&1; then
+            echo "install-deps: need root or sudo to install: ${missing[*]}" >&2
+            exit 1
+        fi
+        sudo=(sudo)
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo[@]}" apt-get update -q
+    "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-echo "Installing: ${missing[*]}"
-sudo=()
-if [ "$(id -u)" -ne 0 ]; then
-    if ! command -v sudo >/dev/null 2>&1; then
-        echo "install-deps: need root or sudo to install: ${missing[*]}" >&2
-        exit 1
-    fi
-    sudo=(sudo)
+# The web tests' npm packages, exactly as the committed lockfile pins them, as the user who runs
+# this: again only when missing, or older than the lockfile (npm ci writes its own copy last).
+web_tests="$(dirname "$0")/../tests/web"
+if [ ! -f "$web_tests/node_modules/.package-lock.json" ] ||
+    [ "$web_tests/package-lock.json" -nt "$web_tests/node_modules/.package-lock.json" ]; then
+    echo "Installing the web tests' npm packages (npm ci in tests/web)"
+    (cd "$web_tests" && npm ci --no-audit --no-fund --ignore-scripts)
 fi
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -q
-"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,14 +1,14 @@
 """The browser plays the native game's course: replaying the repo's scripted games, the page's
 picture of a frame matches the desktop capture tool's picture of the same frame, pixel for pixel
 within a tolerance for the two software rasterizers (Mesa's llvmpipe under Xvfb, SwiftShader in
-Chromium). The same comparison against the neighbouring frame must fail, so the tolerance is tight
+Chromium; Firefox and WebKit draw with Mesa's llvmpipe themselves, under Xvfb). The same comparison against the neighbouring frame must fail, so the tolerance is tight
 enough to see an orb or the tunnel one step out of place.
 
 Measured on the tunnel at frame 110, before any orb: 0.02 % of the pixels differ by more than 8 of
 255 in some channel (61 pixels, along edges); the mean difference is 0.7. With orbs and a burst
 (orbs 900, burst 196) it is 0.04 %. Frames one step apart differ in far more than 5 % of pixels.
 
-usage: course_matches_native.py SITE_DIR SECONDS  (run from the native build folder)
+usage: course_matches_native.py SITE_DIR SECONDS [ENGINE]  (run from the native build folder)
 """
 
 import os
@@ -26,8 +26,8 @@ SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__f
 #        game             frame  what it shows
 CASES = [("tunnel", 110),      # the tunnel alone, textured
          ("untextured", 900),  # plain lit colours, orbs on the way
-         ("orbs", 900),        # orbs of both kinds streaming in
-         ("orbs", 760),        # full load: the enemy ring full, the frames bench-web times
+         ("orbs", 900),        # orbs of both kinds streaming in, all 25 enemy slots in use
+                               # (the 25th orb comes in frame 578, the 53rd by frame 900)
          ("burst", 196)]       # a shot has hit: the wedges fly apart
 
 
