@@ -1,4 +1,4 @@
-"""A game played in the page is kept exactly: played with keys and the mouse, its recording
+"""A game played in the page is kept exactly: played with keys, the mouse and touch, its recording
 (spintunnel.recording(), and the same text as the "Save recording" download) replays in the
 desktop capture tool and through the page's own replay link to the same frame, past its last
 event: the same picture within the renderers' tolerance, the same frame count and spin angle
@@ -44,17 +44,45 @@ def drag(driver, canvas, offsets):
     chain.release().perform()
 
 
-# A few hundred frames of play: each step waits for its frame, then acts. A touch step is one more
-# row with its own action.
+def touch(driver, points):
+    """One touch: down at the first point (viewport CSS pixels), through the rest, and up."""
+    driver.execute_cdp_cmd("Input.dispatchTouchEvent",
+                           {"type": "touchStart", "touchPoints": [dict(zip("xy", points[0]))]})
+    for x, y in points[1:]:
+        driver.execute_cdp_cmd("Input.dispatchTouchEvent",
+                               {"type": "touchMove", "touchPoints": [{"x": x, "y": y}]})
+    driver.execute_cdp_cmd("Input.dispatchTouchEvent", {"type": "touchEnd", "touchPoints": []})
+
+
+def centre(element):
+    box = element.rect
+    return box["x"] + box["width"] / 2, box["y"] + box["height"] / 2
+
+
+def touch_button(driver, canvas, key):
+    """A tap on the touch control that stands for key."""
+    touch(driver, [centre(driver.find_element("css selector", f"#touch button[data-key='{key}']"))])
+
+
+def touch_drag(driver, canvas, offsets):
+    """A finger down on the canvas, dragged through points offset from its centre, and lifted."""
+    x, y = centre(canvas)
+    touch(driver, [(x + dx, y + dy) for dx, dy in offsets])
+
+
+# A few hundred frames of play: each step waits for its frame, then acts.
 #       from frame  action  argument                   what the game does
 PLAY = [(20, keys, Keys.ARROW_LEFT),                   # spins left
         (50, point, (60, 0)),                          # turns by the mouse
         (70, keys, " "),                               # fires
         (90, click, (-40, 20)),                        # turns, fires with the button
+        (110, touch_button, "x"),                      # the touch control spins right
         (120, keys, "x"),                              # spins right
+        (135, touch_drag, [(30, 0), (0, 4), (-50, 8)]),  # the finger turns the world
         (150, drag, [(-20, 0), (10, 5), (45, 10)]),    # fires, turns while held
         (180, keys, Keys.ARROW_DOWN),                  # stops spinning
         (200, keys, "t"),                              # texturing off
+        (215, touch_button, " "),                      # the touch control fires
         (230, keys, "  z"),                            # two shots, spins left
         (260, keys, Keys.ARROW_RIGHT)]                 # spins right
 # Each kind of event the play above must have recorded.
@@ -62,6 +90,9 @@ RECORDED_KINDS = ("key", "special", "mouse", "motion")
 
 
 def play(driver):
+    # A touch screen as well as a mouse, so the page shows its touch controls too.
+    driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True,
+                                                                  "maxTouchPoints": 1})
     driver.get(driver.base)
     b.wait_for_state(driver, "playing")
     canvas = driver.find_element("id", "canvas")
