@@ -97,6 +97,10 @@ void setInputRecorder(InputRecorder* inputRecorder) {
     recorder = inputRecorder;
 }
 
+void dispatchInput(InputEvent event) {
+    dispatch(event);
+}
+
 void setReplay(InputScript* script) {
     replay = script;
 }

@@ -4,6 +4,7 @@ class FramePacer;
 class Game;
 class InputRecorder;
 class InputScript;
+struct InputEvent;
 
 // Opens the game's window the way the game always has: 640 x 480 at the top-left corner, double
 // buffered with depth, titled with the first command-line word.
@@ -24,3 +25,7 @@ void setInputRecorder(InputRecorder* inputRecorder);
 // as live input, which stays open alongside; null replays nothing. The script must outlive the main
 // loop.
 void setReplay(InputScript* script);
+
+// The road every input takes into the game registered with registerCallbacks: stamped with the
+// frame it comes before, recorded, then handled. For front doors that step the game themselves.
+void dispatchInput(InputEvent event);

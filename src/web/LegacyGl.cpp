@@ -281,15 +281,6 @@ void glScalef(GLfloat x, GLfloat y, GLfloat z) {
     }
 }
 
-void glMultMatrixf(const GLfloat* values) {
-    if (MatrixStack* m = gl().matrices) {
-        MatrixStack::Matrix matrix{};
-        std::copy_n(values, matrix.size(), matrix.begin());
-        m->multiply(matrix);
-        matricesChanged();
-    }
-}
-
 void gluPerspective(GLdouble fieldOfViewY, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
     if (MatrixStack* m = gl().matrices) {
         m->perspective(fieldOfViewY, aspect, zNear, zFar);
@@ -417,10 +408,6 @@ void glTexParameteri(GLenum target, GLenum pname, GLint param) {
 
 void glColor3f(GLfloat red, GLfloat green, GLfloat blue) {
     gl().colour = {red, green, blue, 1.0f};
-}
-
-void glColor4f(GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha) {
-    gl().colour = {red, green, blue, alpha};
 }
 
 void glNormal3f(GLfloat x, GLfloat y, GLfloat z) {

@@ -4,6 +4,7 @@
 #include "scene/Wrapping.h"
 #include "shell/Game.h"
 #include "shell/InputEvent.h"
+#include "shell/Shell.h"
 
 #include <chrono>
 
@@ -35,7 +36,6 @@ bool WebReplay::load(const std::string& path, std::string& error) {
             return false;
         }
     }
-    next_ = 0;
     lastFrame_ = script_.events().empty() ? 0 : script_.events().back().frame;
     return true;
 }
@@ -67,15 +67,7 @@ bool WebReplay::atStop() const {
 }
 
 void WebReplay::step(Game& game) {
-    const std::int32_t frame = wrappingIncrement(frameCount);
-    const std::vector<InputEvent>& events = script_.events();
-    while (next_ < events.size() && events[next_].frame <= frame) {
-        InputEvent event = events[next_++];
-        // Stamped as live input is, so a hand-written script's late-sorted lines record in order.
-        event.frame = frame;
-        recorder_.record(event);
-        game.handle(event);
-    }
+    script_.applyBefore(wrappingIncrement(frameCount), dispatchInput);
     game.frame();
 }
 

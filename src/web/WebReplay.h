@@ -57,14 +57,13 @@ public:
     void stopAt(std::int32_t frame) { stopFrame_ = frame; }
 
 private:
-    // The replay's events for the coming frame, recorded and handed to the game as live input is,
-    // then the frame routine.
+    // The replay's events for the coming frame, through the live game's own input path (stamped,
+    // recorded, handled), then the frame routine.
     void step(Game& game);
     bool atStop() const;
 
     InputRecorder recorder_;
     InputScript script_;
-    std::size_t next_ = 0; // the first event of script_ not yet applied
     std::int32_t lastFrame_ = 0;
     bool paused_ = false;
     int speed_ = 1;

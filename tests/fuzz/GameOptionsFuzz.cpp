@@ -3,6 +3,7 @@
 // Whatever the words, parsing must not exit, print, crash, leak or run into undefined behaviour; a
 // refusal is one printable line; and what is accepted is within the options' ranges.
 
+#include "FuzzChecks.h"
 #include "shell/FramePacer.h"
 #include "shell/GameOptions.h"
 
@@ -15,23 +16,6 @@
 #include <vector>
 
 namespace {
-
-void require(bool holds, const char* promise) {
-    if (!holds) {
-        std::fprintf(stderr, "broken: %s\n", promise);
-        std::abort();
-    }
-}
-
-bool isOnePrintableLine(const std::string& text) {
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-            return false;
-        }
-    }
-    return true;
-}
 
 constexpr std::string_view kEnvironmentPrefix = "SPINTUNNEL_FPS=";
 

@@ -3,6 +3,7 @@
 // every event read writes back as a line that reads as the same event; and the game, handed every
 // event, plays on as it does for a player's own input.
 
+#include "FuzzChecks.h"
 #include "RecordingGl.h"
 #include "render/RenderState.h"
 #include "render/Ship.h"
@@ -20,24 +21,6 @@
 #include <string_view>
 
 namespace {
-
-// A broken promise: say which, then abort so libFuzzer keeps the input.
-void require(bool holds, const char* promise) {
-    if (!holds) {
-        std::fprintf(stderr, "broken: %s\n", promise);
-        std::abort();
-    }
-}
-
-bool isOnePrintableLine(const std::string& text) {
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-            return false;
-        }
-    }
-    return true;
-}
 
 void resetWorld() {
     frameCount = 0;

@@ -3,6 +3,7 @@
 #include "GameFixture.h"
 #include "scene/GameState.h"
 #include "shell/Game.h"
+#include "shell/Shell.h"
 
 #include <gtest/gtest.h>
 
@@ -33,8 +34,14 @@ protected:
         fs::create_directories(folder_);
         std::string error;
         ASSERT_TRUE(replay_.startRecording((folder_ / "recording.txt").string(), error)) << error;
+        // Wired as the page wires it: replayed and live input take the shell's one road.
+        registerCallbacks(game_);
+        setInputRecorder(&replay_.recorder());
     }
-    void TearDown() override { fs::remove_all(folder_); }
+    void TearDown() override {
+        setInputRecorder(nullptr);
+        fs::remove_all(folder_);
+    }
 
     void load(const std::string& text) {
         std::ofstream(folder_ / "replay.txt") << text;
@@ -157,6 +164,7 @@ TEST_F(WebReplayTest, TheReplayRecordsWhatItPlays) {
         const fs::path path = folder_ / "again.txt";
         std::string error;
         ASSERT_TRUE(replay.startRecording(path.string(), error)) << error;
+        setInputRecorder(&replay.recorder());
         std::ofstream(folder_ / "replay.txt") << c.replayed;
         ASSERT_TRUE(replay.load((folder_ / "replay.txt").string(), error)) << error;
         for (int frame = 0; frame < 8; ++frame) {
